@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that a task needs and the machine lacks.
+#   scripts/install-deps.sh run    what building and playing the game needs
+#   scripts/install-deps.sh test   that, plus what the tests, fuzzers and benchmarks need
+# Uses sudo when not run as root. Does nothing when everything is there.
+set -euo pipefail
+
+run_packages=(
+  cmake ninja-build g++ pkg-config
+  libsdl2-dev libsdl2-image-dev libopenmpt-dev libmpg123-dev libmp3lame-dev libpng-dev
+)
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
+  xvfb xdotool imagemagick x11-utils
+  openmpt123 xmp
+)
+
+case "${1:-}" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$pkg")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
