@@ -1,0 +1,29 @@
+// AudioClip: a music module or a sound-effect stream of the audio library, with the time
+// of its last play. A thin wrapper: no result of the library is examined, so the game runs
+// the same with or without sound.
+#pragma once
+
+#include <windows.h>
+
+struct AudioClip {
+  DWORD handle = 0;     // the library's handle, or its failure value
+  DWORD startTime = 0;  // timeGetTime() at the last play; nothing reads it
+
+  // Opens a compressed audio file (MP3) as a stream clip.
+  void loadStream(const char* fileName, HWND window);
+  // Opens a tracker module as a music clip.
+  void loadModule(const char* fileName, HWND window);
+  // Plays a stream clip from its start, over whatever else sounds.
+  void playStream();
+  // Plays a music clip from its start, looping.
+  void playModule();
+  // Silences all output.
+  void stopAll();
+  // Gives back everything the audio library holds.
+  void freeAll();
+};
+
+// The game's two clips, made at start-up: the music ("cagadon.it") and the jump sound
+// ("saltito.mp3"). The window procedure deletes the music clip when the window goes.
+extern AudioClip* musicClip;
+extern AudioClip* jumpSound;
