@@ -1,0 +1,105 @@
+#include "tools/trace/tick_driver.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "audio/audio_clip.h"
+#include "display/keyboard.h"
+#include "game/game_state.h"
+#include "platform/bass_record/bass_record.h"
+
+namespace {
+
+bool sameWord(std::string_view word, std::string_view name) {
+  if (word.size() != name.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(word[i])) != name[i]) return false;
+  }
+  return true;
+}
+
+bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '+' || c == '\r'; }
+
+}  // namespace
+
+bool parseTickKeys(std::string_view line, TickKeys& keys, std::string& error) {
+  keys = TickKeys{};
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (isSeparator(line[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < line.size() && !isSeparator(line[end])) ++end;
+    const std::string_view word = line.substr(i, end - i);
+    if (sameWord(word, "LEFT")) {
+      keys.left = true;
+    } else if (sameWord(word, "RIGHT")) {
+      keys.right = true;
+    } else if (sameWord(word, "UP")) {
+      keys.up = true;
+    } else if (sameWord(word, "SPACE")) {
+      keys.space = true;
+    } else {
+      error = "unknown key '" + std::string(word) + "' (the keys are LEFT, RIGHT, UP and SPACE)";
+      return false;
+    }
+    i = end;
+  }
+  return true;
+}
+
+TickDriver::TickDriver() {
+  bassrecord::reset();
+  clearKeyTable();
+  createGameState();
+  jumpSound = new AudioClip;
+  jumpSound->loadStream("saltito.mp3", nullptr);
+}
+
+TickDriver::~TickDriver() {
+  delete jumpSound;
+  jumpSound = nullptr;
+  destroyGameState();
+  clearKeyTable();
+}
+
+template <typename Step>
+void TickDriver::run(Step step) {
+  const auto before = bassrecord::count(bassrecord::Function::StreamPlay);
+  step();
+  soundStarted_ = bassrecord::count(bassrecord::Function::StreamPlay) != before;
+  ++tickNumber_;
+}
+
+void TickDriver::startUp() {
+  clearKeyTable();
+  run([] {
+    updateBubbles();
+    player->updatePlayer();
+  });
+}
+
+void TickDriver::tick(const TickKeys& keys) {
+  setKeyEntry(VK_LEFT, keys.left ? 1 : 0);
+  setKeyEntry(VK_RIGHT, keys.right ? 1 : 0);
+  setKeyEntry(VK_UP, keys.up ? 1 : 0);
+  setKeyEntry(VK_SPACE, keys.space ? 1 : 0);
+  run([] { gameTick(0, 0, 0, 0, 0); });
+}
+
+std::string TickDriver::line() const {
+  const Player& p = *player;
+  char buffer[96];
+  std::snprintf(buffer, sizeof buffer, "%d %d %d %d %d %d %d", tickNumber_, p.x, p.y, p.facing, p.jumpTicks,
+                p.fireTimer, soundStarted_ ? 1 : 0);
+  std::string out = buffer;
+  for (int i = 0; i < bubblePoolSize; ++i) {
+    const Bubble& b = bubblePool->slots[i];
+    if (b.x == freeSlotMarker) continue;
+    std::snprintf(buffer, sizeof buffer, " %d:%d,%d,%d", i, b.x, b.y, b.drift);
+    out += buffer;
+  }
+  return out;
+}

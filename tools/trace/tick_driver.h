@@ -1,0 +1,49 @@
+// Runs the game state the way the program does — the start-up step with no key, then one
+// tick per key set — without a display or sound, and describes the state after each step.
+// Shared by kestrix-trace and the tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+struct TickKeys {
+  bool left = false;
+  bool right = false;
+  bool up = false;
+  bool space = false;
+};
+
+// Parses one line of a key script: the words LEFT, RIGHT, UP and SPACE in any order and
+// case, separated by blanks, commas or '+'; an empty line holds no key. On an unknown
+// word it returns false and puts a message in error.
+bool parseTickKeys(std::string_view line, TickKeys& keys, std::string& error);
+
+class TickDriver {
+ public:
+  // A fresh game state (player at its start, every slot free), all keys up, and a jump
+  // sound on the silent recording audio library.
+  TickDriver();
+  ~TickDriver();
+  TickDriver(const TickDriver&) = delete;
+  TickDriver& operator=(const TickDriver&) = delete;
+
+  // Tick 0: the program's one step by hand before the timer starts, with no key held.
+  void startUp();
+  // The next tick, through the timer's callback, with these keys held during it.
+  void tick(const TickKeys& keys);
+
+  int tickNumber() const { return tickNumber_; }
+  // Whether the jump sound was started during the last step.
+  bool soundStarted() const { return soundStarted_; }
+
+  // "<tick> <x> <y> <facing> <jumpTicks> <fireTimer> <sound>" and " <slot>:<x>,<y>,<drift>"
+  // for every slot in use, in index order.
+  std::string line() const;
+
+ private:
+  template <typename Step>
+  void run(Step step);
+
+  int tickNumber_ = -1;
+  bool soundStarted_ = false;
+};
