@@ -9,3 +9,12 @@ enum : int {
 #include "vkeylist.h"
 #undef KESTRIX_VKEY
 };
+
+// Message boxes
+#define MB_OK 0x00000000L
+#define MB_OKCANCEL 0x00000001L
+#define MB_ICONERROR 0x00000010L
+#define IDOK 1
+#define IDCANCEL 2
+
+int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);

@@ -1,0 +1,9 @@
+#include "display/display.h"
+
+DisplaySettings displaySettings;
+
+namespace {
+void doNothing() {}
+}  // namespace
+
+void (*exitHook)() = doNothing;
