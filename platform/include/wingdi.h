@@ -9,3 +9,16 @@ typedef struct tagPALETTEENTRY {
   BYTE peBlue;
   BYTE peFlags;
 } PALETTEENTRY, *PPALETTEENTRY, *LPPALETTEENTRY;
+
+typedef struct _RGNDATAHEADER {
+  DWORD dwSize;
+  DWORD iType;
+  DWORD nCount;
+  DWORD nRgnSize;
+  RECT rcBound;
+} RGNDATAHEADER, *PRGNDATAHEADER;
+
+typedef struct _RGNDATA {
+  RGNDATAHEADER rdh;
+  char Buffer[1];
+} RGNDATA, *PRGNDATA, *LPRGNDATA;
