@@ -69,12 +69,19 @@ class PlaneRows {
 
  public:
   PlaneRows(void* out, int width, int height, int stride)
-      : row_(static_cast<Pixel*>(out)), width_(width), stride_(stride), rowsLeft_(height) {}
+      : row_(static_cast<Pixel*>(out)), width_(width), stride_(stride), rowsLeft_(height) {
+    startImageRow();
+  }
 
   bool complete() const { return rowsLeft_ == 0; }
 
   // Stores `count` copies of `value` from the current position on.
   void put(unsigned value, int count) {
+    if (position_ + count < width_) {  // the common case: inside this plane row's pixels
+      fill(value, position_, position_ + count);
+      position_ += count;
+      return;
+    }
     while (count > 0 && rowsLeft_ > 0) {
       const int n = std::min(count, stride_ - position_);
       fill(value, position_, std::min(position_ + n, width_));
@@ -88,21 +95,25 @@ class PlaneRows {
   void fill(unsigned value, int from, int to) {
     if constexpr (planes == 1) {
       if (from < to) std::memset(row_ + from, static_cast<int>(value), static_cast<std::size_t>(to - from));
-    } else if (plane_ == 0) {
-      // Red comes first, so it sets each pixel, and green and blue are or-ed in after it.
-      for (int i = from; i < to; ++i) row_[i] = value << 16;
     } else {
-      const unsigned shifted = value << (plane_ == 1 ? 8 : 0);
+      // Red, green and blue are or-ed into the row, which starts out zeroed.
+      const std::uint32_t shifted = value << shift_;
       for (int i = from; i < to; ++i) row_[i] |= shifted;
     }
   }
 
   void nextPlaneRow() {
     position_ = 0;
+    shift_ -= 8;
     if (++plane_ < planes) return;
     plane_ = 0;
     row_ += width_;
-    --rowsLeft_;
+    if (--rowsLeft_ > 0) startImageRow();
+  }
+
+  void startImageRow() {
+    shift_ = 16;
+    if constexpr (planes == 3) std::memset(row_, 0, static_cast<std::size_t>(width_) * sizeof(Pixel));
   }
 
   Pixel* row_;
@@ -110,6 +121,7 @@ class PlaneRows {
   int stride_;
   int rowsLeft_;
   int plane_ = 0;
+  int shift_ = 16;  // of the current plane's byte in a pixel: 16 red, 8 green, 0 blue
   int position_ = 0;
 };
 
