@@ -48,7 +48,7 @@ const std::vector<Picture>& pictures() {
            }),
       make("noise320x240", 320, 240,
            [](int x, int y) {
-             const auto h = static_cast<std::uint32_t>(x * 73856093 ^ y * 19349663) * 2654435761u;
+             const std::uint32_t h = (static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u) * 2654435761u;
              return h >> 8;
            }),
       make("sprite16x16", 16, 16,

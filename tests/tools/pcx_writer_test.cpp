@@ -19,7 +19,7 @@ std::uint32_t pixelAt(int kind, int x, int y) {
   switch (kind) {
     case 0: return (x / 40) % 2 ? 0x00FF00u : 0x102030u;
     case 1: return static_cast<std::uint32_t>(x / 2 * 3 % 256) << 16 | static_cast<std::uint32_t>(y) << 8 | 0xC0;
-    default: return (static_cast<std::uint32_t>(x * 73856093 ^ y * 19349663) * 2654435761u) >> 8;
+    default: return ((static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u) * 2654435761u) >> 8;
   }
 }
 

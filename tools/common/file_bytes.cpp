@@ -30,7 +30,7 @@ std::vector<unsigned char> readFileBytes(const std::string& path) {
 void writeFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) fail("create", path, errno);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   const int error = errno;
   if (std::fclose(file) != 0 || !written) {
     std::remove(path.c_str());

@@ -65,7 +65,7 @@ void extract(const std::string& archivePath, const std::string& name, const std:
 
   const std::uint64_t offset = static_cast<std::uint64_t>(std::ftell(member.get()));
   std::vector<unsigned char> bytes(memberEnd(members, offset, archiveSize) - offset);
-  if (std::fread(bytes.data(), 1, bytes.size(), member.get()) != bytes.size()) {
+  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), member.get()) != bytes.size()) {
     throw std::runtime_error("cannot read " + name + " from " + archivePath);
   }
   writeFileBytes(outPath, bytes);
