@@ -43,11 +43,9 @@ bool handleWindowEvent(const SDL_WindowEvent& event) {
       restore(w);
       return true;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-      if (!w.visible) return false;  // late news of a window hidden since
-      if (w.minimized) {
-        restore(w);
-        return true;
-      }
+      // Late news of a window hidden or minimised since (without a window manager the X
+      // server keeps the focus on a window it cannot iconify): restoring is news of its own.
+      if (!w.visible || w.minimized) return false;
       if (activeWindow() == w.handle) return false;
       activate(w);
       return true;
