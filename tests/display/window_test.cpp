@@ -165,18 +165,6 @@ TEST_F(WindowProcedure, DestroyStopsAndFreesTheAudioThenPostsQuitZero) {
   EXPECT_EQ(posted[0].message, UINT{WM_QUIT});
 }
 
-TEST_F(WindowProcedure, OtherMessagesGetTheDefaultHandling) {
-  EXPECT_EQ(send(WM_NCCREATE, 0), TRUE);
-  EXPECT_EQ(send(WM_USER, 1, 2), 0);
-  EXPECT_TRUE(IsWindow(window));
-  EXPECT_EQ(send(WM_CLOSE, 0), 0);  // destroys the window, which brings WM_DESTROY here
-  EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(callNames(), (std::vector<std::string>{"BASS_Stop"}));
-  const auto posted = takeMessages();
-  ASSERT_EQ(posted.size(), 1u);
-  EXPECT_EQ(posted[0].message, UINT{WM_QUIT});
-}
-
 // The program's loop (messages first, WaitMessage when idle) over real pumped key events.
 WPARAM runMessageLoop() {
   MSG message{};

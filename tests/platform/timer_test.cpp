@@ -80,22 +80,6 @@ TEST(Timer, PeriodicCallbacksRunOnTheirOwnThreadUntilKilled) {
   EXPECT_EQ(timeKillEvent(0), MMRESULT{MMSYSERR_INVALPARAM});
 }
 
-TEST(Timer, TwoTimersRunSideBySide) {
-  Calls first;
-  Calls second;
-  const UINT a = timeSetEvent(1, 1, record, reinterpret_cast<DWORD_PTR>(&first), TIME_PERIODIC);
-  const UINT b = timeSetEvent(3, 1, record, reinterpret_cast<DWORD_PTR>(&second), TIME_PERIODIC);
-  ASSERT_NE(a, 0u);
-  ASSERT_NE(b, 0u);
-  EXPECT_NE(a, b);
-  EXPECT_TRUE(waitForCalls(first, 3));
-  EXPECT_TRUE(waitForCalls(second, 3));
-  EXPECT_EQ(timeKillEvent(a), MMRESULT{TIMERR_NOERROR});
-  EXPECT_EQ(timeKillEvent(b), MMRESULT{TIMERR_NOERROR});
-  EXPECT_EQ(first.lastId.load(), a);
-  EXPECT_EQ(second.lastId.load(), b);
-}
-
 TEST(Timer, ACallbackMayKillItsOwnTimer) {
   Calls calls;
   calls.killAt = 3;

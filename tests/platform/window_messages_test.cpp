@@ -313,25 +313,4 @@ TEST(WindowClasses, RegistrationAndCreationFailAsOnWindows) {
   EXPECT_GT(GetSystemMetrics(SM_CYSCREEN), 0);
 }
 
-LRESULT CALLBACK refusingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CREATE) return -1;
-  received().push_back({window, message, wParam, lParam});
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-TEST(WindowClasses, AWindowThatRefusesCreationIsDestroyed) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = refusingProc;
-  windowClass.lpszClassName = "Kestrix refusing class";
-  ASSERT_NE(RegisterClassA(&windowClass), 0);
-  received().clear();
-  EXPECT_EQ(CreateWindowExA(0, "Kestrix refusing class", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
-                            nullptr, nullptr),
-            nullptr);
-  ASSERT_EQ(receivedOf(WM_DESTROY).size(), 1u);
-  EXPECT_FALSE(IsWindow(receivedOf(WM_DESTROY)[0].hwnd));
-  EXPECT_TRUE(UnregisterClassA("Kestrix refusing class", nullptr));
-  received().clear();
-}
-
 }  // namespace
