@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -139,6 +141,29 @@ TEST(Timer, AStalledCallbackIsNotFollowedByABurst) {
   // The tick due by then runs, perhaps the next one too: never the eleven missed ones.
   EXPECT_LE(soonAfter, 2);
   EXPECT_GE(calls.starts[2], stallEnd);
+}
+
+// A timer still running when the process ends stops before anything registered earlier is
+// torn down (the program never kills its tick timer; its callback uses the game's objects).
+std::atomic<bool> tearingDown{false};
+
+void CALLBACK complainDuringTearDown(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+  if (tearingDown.load()) std::fputs("tick during tear-down\n", stderr);
+}
+
+TEST(TimerDeathTest, ARunningTimerStopsWhenTheProcessEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::atexit([] {
+          tearingDown.store(true);
+          std::this_thread::sleep_for(50ms);
+        });
+        timeSetEvent(1, 1, complainDuringTearDown, 0, TIME_PERIODIC);
+        std::this_thread::sleep_for(10ms);
+        std::exit(3);
+      },
+      ::testing::ExitedWithCode(3), "^$");
 }
 
 }  // namespace
