@@ -1,6 +1,7 @@
 // The window on a real X server (the test runs under Xvfb): real key presses sent with
 // xdotool reach the KeyTable through SDL, the message pump and the window procedure, and
 // Escape destroys the window and ends the loop with 0. A real message box is shown too.
+// The X server's screen is 1024×768 (see tests/CMakeLists.txt).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -113,6 +114,13 @@ TEST_F(WindowGui, RealKeysReachTheKeyTableAndEscapeEndsTheLoopWithZero) {
   // The display set-up takes the window over like this; the game draws only while active.
   platform::activateWindow(context.window);
   EXPECT_EQ(displaySettings.active, 1);
+  RECT rect{};
+  ASSERT_TRUE(GetWindowRect(context.window, &rect));
+  EXPECT_EQ(rect.left, 0);  // the whole screen of the X server
+  EXPECT_EQ(rect.top, 0);
+  EXPECT_EQ(rect.right, 1024);
+  EXPECT_EQ(rect.bottom, 768);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 
   Findings findings;
