@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a warnings-as-errors build, then the same tests under
 # AddressSanitizer with UndefinedBehaviorSanitizer, then the threaded ones under
-# ThreadSanitizer. KESTRIX_TEST_CONFIGS picks a subset, e.g. "release asan".
+# ThreadSanitizer; then the fuzz targets, each for a minute. KESTRIX_TEST_CONFIGS picks a
+# subset, e.g. "release asan".
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
 
 jobs=$(nproc 2>/dev/null || echo 2)
-configs=${KESTRIX_TEST_CONFIGS:-"release asan tsan"}
+configs=${KESTRIX_TEST_CONFIGS:-"release asan tsan fuzz"}
 
 build() {  # build <dir> <cmake options...>
   local dir=$1
@@ -32,6 +33,29 @@ for config in $configs; do
       build build/test-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRIX_SANITIZE=thread -DKESTRIX_BENCH=OFF
       TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
         ctest --test-dir build/test-tsan --output-on-failure -j "$jobs" -L threads
+      ;;
+    fuzz)
+      # libFuzzer needs clang; only the fuzz targets and their seed writer are built.
+      cmake -S . -B build/test-fuzz -G Ninja -DKESTRIX_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKESTRIX_FUZZ=ON -DKESTRIX_TESTS=OFF \
+        -DKESTRIX_BENCH=OFF >/dev/null
+      cmake --build build/test-fuzz -j "$jobs" --target fuzz_pcx fuzz_resource fuzz_seeds
+      fuzz_dir=$PWD/build/test-fuzz/fuzz
+      "$fuzz_dir/fuzz_seeds" "$fuzz_dir/seeds"
+      for target in pcx resource; do
+        rm -rf "$fuzz_dir/corpus-$target"
+        mkdir -p "$fuzz_dir/corpus-$target"
+        # Any finding (crash, sanitizer report, leak, timeout) ends the run with non-zero.
+        log=$fuzz_dir/fuzz_$target.log
+        if ! "$fuzz_dir/fuzz_$target" -max_total_time="${KESTRIX_FUZZ_SECONDS:-60}" -timeout=10 -rss_limit_mb=2048 \
+          -print_final_stats=1 -artifact_prefix="$fuzz_dir/finding-$target-" \
+          "$fuzz_dir/corpus-$target" "$fuzz_dir/seeds/$target" >"$log" 2>&1; then
+          tail -n 60 "$log" >&2
+          echo "fuzz_$target found a fault: see $log and $fuzz_dir/finding-$target-*" >&2
+          exit 1
+        fi
+        echo "fuzz_$target: $(grep -E '^Done ' "$log")"
+      done
       ;;
     *)
       echo "unknown configuration: $config" >&2

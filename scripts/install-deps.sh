@@ -12,7 +12,7 @@ run_packages=(
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
-  xvfb xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils
   openmpt123 xmp
 )
 

@@ -31,6 +31,7 @@ typedef std::uint32_t ULONG;
 typedef float FLOAT;
 typedef std::int64_t LONGLONG;
 typedef std::uint64_t ULONGLONG;
+typedef WORD ATOM;
 
 typedef std::intptr_t INT_PTR;
 typedef std::uintptr_t UINT_PTR;

@@ -1,0 +1,11 @@
+// Opening a plain file for reading, also where file names are case-sensitive: a name that
+// the archive opener has upper-cased still finds "fondo.pcx".
+#pragma once
+
+#include <cstdio>
+
+// Opens `name` with "rb". When that fails, each part of the path that does not exist as
+// written is looked for in its folder ignoring the case of a-z (of several such names the
+// first in byte order wins, so the choice does not depend on the order of the folder).
+// Returns null when no file is found.
+std::FILE* openPlainFile(const char* name);

@@ -1,0 +1,82 @@
+#include "platform/testing/synthetic_events.h"
+
+#include <SDL.h>
+
+#include "platform/win32/sdl_video.h"
+#include "platform/win32/window_internal.h"
+
+namespace synthetic {
+namespace {
+
+Uint32 sdlIdOf(HWND window) {
+  SDL_Window* sdl = platform::sdlWindowOf(window);
+  return sdl != nullptr ? SDL_GetWindowID(sdl) : 0;
+}
+
+Uint16 sdlModifiers(unsigned modifiers) {
+  Uint16 mod = KMOD_NONE;
+  if ((modifiers & alt) != 0) mod |= KMOD_LALT;
+  if ((modifiers & shift) != 0) mod |= KMOD_LSHIFT;
+  if ((modifiers & control) != 0) mod |= KMOD_LCTRL;
+  return mod;
+}
+
+bool push(SDL_Event& event) {
+  if (!platform::videoRunning()) return false;
+  event.common.timestamp = SDL_GetTicks();
+  return SDL_PushEvent(&event) == 1;
+}
+
+}  // namespace
+
+bool pushKey(HWND window, const char* keyName, bool down, unsigned modifiers, bool repeat) {
+  const SDL_Scancode scancode = SDL_GetScancodeFromName(keyName);
+  if (scancode == SDL_SCANCODE_UNKNOWN) return false;
+  SDL_Event event{};
+  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  event.key.windowID = sdlIdOf(window);
+  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.key.repeat = repeat ? 1 : 0;
+  event.key.keysym.scancode = scancode;
+  event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+  event.key.keysym.mod = sdlModifiers(modifiers);
+  return push(event);
+}
+
+bool pushWindowEvent(HWND window, WindowEvent kind) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.windowID = sdlIdOf(window);
+  switch (kind) {
+    case WindowEvent::close: event.window.event = SDL_WINDOWEVENT_CLOSE; break;
+    case WindowEvent::minimized: event.window.event = SDL_WINDOWEVENT_MINIMIZED; break;
+    case WindowEvent::restored: event.window.event = SDL_WINDOWEVENT_RESTORED; break;
+    case WindowEvent::focusGained: event.window.event = SDL_WINDOWEVENT_FOCUS_GAINED; break;
+    case WindowEvent::focusLost: event.window.event = SDL_WINDOWEVENT_FOCUS_LOST; break;
+    case WindowEvent::enter: event.window.event = SDL_WINDOWEVENT_ENTER; break;
+  }
+  return push(event);
+}
+
+bool pushMouseMotion(HWND window, int x, int y) {
+  SDL_Event event{};
+  event.type = SDL_MOUSEMOTION;
+  event.motion.windowID = sdlIdOf(window);
+  event.motion.x = x;
+  event.motion.y = y;
+  return push(event);
+}
+
+bool pushQuit() {
+  SDL_Event event{};
+  event.type = SDL_QUIT;
+  return push(event);
+}
+
+const char* videoDriver() {
+  if (!platform::videoRunning()) return "";
+  const char* name = SDL_GetCurrentVideoDriver();
+  return name != nullptr ? name : "";
+}
+
+}  // namespace synthetic

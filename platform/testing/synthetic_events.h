@@ -1,0 +1,26 @@
+// For tests of the window layer: events pushed into SDL's queue as the window system would
+// deliver them, so the message pump can be driven without a keyboard or a window manager.
+// Pushing is safe from any thread; the events are handled by the next pump on the windows'
+// thread.
+#pragma once
+
+#include <windows.h>
+
+namespace synthetic {
+
+enum Modifier : unsigned { none = 0, alt = 1, shift = 2, control = 4 };
+
+// A key by its SDL name ("Left", "Escape", "A", "Left Alt"), pressed or released in the
+// window (null: in no window SDL knows of). False when the key or SDL is unknown.
+bool pushKey(HWND window, const char* keyName, bool down, unsigned modifiers = none, bool repeat = false);
+
+enum class WindowEvent { close, minimized, restored, focusGained, focusLost, enter };
+bool pushWindowEvent(HWND window, WindowEvent event);
+bool pushMouseMotion(HWND window, int x, int y);
+// What SDL makes of SIGINT or SIGTERM.
+bool pushQuit();
+
+// The SDL video driver in use ("dummy", "x11", ...), or "" before video runs.
+const char* videoDriver();
+
+}  // namespace synthetic

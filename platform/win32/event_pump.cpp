@@ -1,0 +1,113 @@
+#include "platform/win32/event_pump.h"
+
+#include <windows.h>
+
+#include <SDL.h>
+
+#include "platform/win32/activation.h"
+#include "platform/win32/keys.h"
+#include "platform/win32/message_queue.h"
+#include "platform/win32/sdl_video.h"
+#include "platform/win32/window_table.h"
+
+namespace platform {
+namespace {
+
+std::shared_ptr<WindowRecord> liveWindow(Uint32 sdlId) {
+  auto window = findWindowBySdlId(sdlId);
+  return window != nullptr && !window->destroying ? window : nullptr;
+}
+
+// Keys go to the window SDL names, else to the active window, as the keyboard does.
+HWND keyTarget(Uint32 sdlId) {
+  if (const auto window = liveWindow(sdlId)) return window->handle;
+  return activeWindow();
+}
+
+bool sendSetCursor(HWND window) {
+  SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return true;
+}
+
+bool handleWindowEvent(const SDL_WindowEvent& event) {
+  const auto window = liveWindow(event.windowID);
+  if (window == nullptr) return false;
+  WindowRecord& w = *window;
+  switch (event.event) {
+    case SDL_WINDOWEVENT_MINIMIZED:
+      if (w.minimized) return false;
+      minimize(w);
+      return true;
+    case SDL_WINDOWEVENT_RESTORED:  // also the end of maximised, which changes nothing here
+      if (!w.minimized) return false;
+      restore(w);
+      return true;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      // Late news of a window hidden or minimised since (without a window manager the X
+      // server keeps the focus on a window it cannot iconify): restoring is news of its own.
+      if (!w.visible || w.minimized) return false;
+      if (activeWindow() == w.handle) return false;
+      activate(w);
+      return true;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      if (activeWindow() != w.handle) return false;
+      deactivate(w);
+      return true;
+    case SDL_WINDOWEVENT_CLOSE:
+      // The close button is a system command; its default handling sends WM_CLOSE.
+      SendMessageA(w.handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+      return true;
+    case SDL_WINDOWEVENT_ENTER:
+      return w.visible && sendSetCursor(w.handle);
+    default:
+      return false;
+  }
+}
+
+bool handleEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      MSG message;
+      if (!keyMessageOf(event.key, message)) return false;
+      message.hwnd = keyTarget(event.key.windowID);
+      if (message.hwnd == nullptr) return false;
+      postToQueue(message);
+      return true;
+    }
+    case SDL_WINDOWEVENT:
+      return handleWindowEvent(event.window);
+    case SDL_MOUSEMOTION: {
+      const auto window = liveWindow(event.motion.windowID);
+      return window != nullptr && window->visible && sendSetCursor(window->handle);
+    }
+    case SDL_QUIT: {
+      // A termination request (SIGINT, SIGTERM): every window is asked to close.
+      bool posted = false;
+      for (HWND window : allWindows()) posted = PostMessageA(window, WM_CLOSE, 0, 0) != FALSE || posted;
+      return posted;
+    }
+    default:
+      return false;  // including the wake-up event: the queue tells what was posted
+  }
+}
+
+}  // namespace
+
+bool pumpEvents() {
+  if (!onVideoThread()) return false;
+  bool delivered = false;
+  SDL_Event event;
+  while (SDL_PollEvent(&event) != 0) delivered = handleEvent(event) || delivered;
+  return delivered;
+}
+
+bool waitForEvent() {
+  if (!beginSdlWait()) return true;
+  SDL_Event event;
+  const int got = SDL_WaitEvent(&event);
+  endSdlWait();
+  return got != 0 && handleEvent(event);
+}
+
+}  // namespace platform

@@ -1,0 +1,23 @@
+// Runs a command-line tool through the shell and keeps its exit status and its output
+// (standard error joined to standard output).
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+struct ToolRun {
+  int status = -1;  // the exit code, or -1 when it did not exit normally
+  std::string output;
+};
+
+inline ToolRun runTool(const std::string& program, const std::string& arguments) {
+  ToolRun result;
+  FILE* pipe = popen(("'" + program + "' " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  for (int c; (c = std::fgetc(pipe)) != EOF;) result.output += static_cast<char>(c);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
