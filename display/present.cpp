@@ -61,9 +61,13 @@ void presentDirect3D(DisplayContext& context, const std::uint32_t* frame) {
 void presentDirectDraw(DisplayContext& context, const std::uint32_t* frame) {
   DDSURFACEDESC2 description{};
   description.dwSize = sizeof(DDSURFACEDESC2);
-  if (context.offscreenSurface->Lock(nullptr, &description, DDLOCK_WAIT | DDLOCK_WRITEONLY | DDLOCK_DISCARDCONTENTS,
-                                     nullptr) != DD_OK) {
-    return;  // also while the surface is lost: frames are dropped until a lock succeeds
+  const HRESULT locked = context.offscreenSurface->Lock(
+      nullptr, &description, DDLOCK_WAIT | DDLOCK_WRITEONLY | DDLOCK_DISCARDCONTENTS, nullptr);
+  if (locked != DD_OK) {
+    // A lost off-screen surface is restored here too: nothing else would ever restore it,
+    // and every later frame would be dropped.
+    if (locked == DDERR_SURFACELOST) context.restoreSurfaces();
+    return;
   }
   convertFrame(frame, description.lpSurface, description.lPitch);
   if (context.offscreenSurface->Unlock(nullptr) != DD_OK) return;

@@ -202,10 +202,10 @@ TEST_F(DirectDrawPresent, ConvertsIntoTheLockedSurfaceThenCopiesAndFlips) {
 }
 
 TEST_F(DirectDrawPresent, AFailedLockOrUnlockDropsTheFrame) {
-  EXPECT_CALL(offscreen, Lock).WillOnce(Return(DDERR_SURFACELOST));
+  EXPECT_CALL(offscreen, Lock).WillOnce(Return(DDERR_SURFACEBUSY));
   EXPECT_CALL(offscreen, Unlock).Times(0);
   EXPECT_CALL(back, BltFast).Times(0);
-  EXPECT_CALL(primary, Restore).Times(0);  // a lost off-screen surface is not restored here
+  EXPECT_CALL(primary, Restore).Times(0);
   context.presentFrame(frame.data());
   EXPECT_EQ(surface[0], 0);
   ::testing::Mock::VerifyAndClearExpectations(&offscreen);
@@ -213,6 +213,22 @@ TEST_F(DirectDrawPresent, AFailedLockOrUnlockDropsTheFrame) {
   EXPECT_CALL(offscreen, Unlock).WillOnce(Return(DDERR_NOTLOCKED));
   EXPECT_CALL(back, BltFast).Times(0);
   EXPECT_CALL(primary, Flip).Times(0);
+  context.presentFrame(frame.data());
+}
+
+TEST_F(DirectDrawPresent, ALostOffScreenSurfaceIsRestoredAndTheNextFrameGoesThrough) {
+  {
+    InSequence order;
+    EXPECT_CALL(offscreen, Lock).WillOnce(Return(DDERR_SURFACELOST));
+    EXPECT_CALL(primary, Restore());
+    EXPECT_CALL(back, Restore());
+    EXPECT_CALL(offscreen, Restore());
+    EXPECT_CALL(offscreen, Lock);
+    EXPECT_CALL(back, BltFast);
+    EXPECT_CALL(primary, Flip);
+  }
+  EXPECT_CALL(offscreen, Unlock).Times(1);
+  context.presentFrame(frame.data());  // dropped, but the surfaces are restored
   context.presentFrame(frame.data());
 }
 
