@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "tools/music/cagadon.h"
 #include "tools/music/it_writer.h"
 
 namespace {
@@ -87,8 +86,6 @@ TEST(ItWriter, LaysOutHeaderOrdersSamplesAndPatternsWhereTheOffsetsSay) {
   EXPECT_EQ(std::string(b.begin() + 4, b.begin() + 8), "Test");
   EXPECT_EQ(u16(b, 0x20), 3);  // two orders and the end mark
   EXPECT_EQ(u16(b, 0x22), 0);  // no instruments
-  EXPECT_EQ(u16(b, 0x24), 1);
-  EXPECT_EQ(u16(b, 0x26), 1);
   EXPECT_EQ(u16(b, 0x2C) & 0x04, 0);  // sample mode
   EXPECT_EQ(b[0x40], 32);
   EXPECT_EQ(b[0x42], 32 + 128);  // unused channels are off
@@ -99,9 +96,7 @@ TEST(ItWriter, LaysOutHeaderOrdersSamplesAndPatternsWhereTheOffsetsSay) {
   EXPECT_EQ(std::string(b.begin() + sample, b.begin() + sample + 4), "IMPS");
   EXPECT_EQ(b[sample + 0x12], 0x01 | 0x02 | 0x10);  // data, 16-bit, loop
   EXPECT_EQ(b[sample + 0x2E], 0x01);               // signed
-  EXPECT_EQ(u32(b, sample + 0x30), 100u);
-  EXPECT_EQ(u32(b, sample + 0x38), 100u);
-  EXPECT_EQ(u32(b, sample + 0x3C), 26163u);
+  EXPECT_EQ(u32(b, sample + 0x38), 100u);  // loop end
   const std::uint32_t data = u32(b, sample + 0x48);
   ASSERT_EQ(data + 200, b.size());
   EXPECT_EQ(static_cast<std::int16_t>(u16(b, data)), 12000);
@@ -133,32 +128,17 @@ TEST(ItWriter, WritesWhatLibopenmptPlaysWithoutComplaint) {
 }
 
 TEST(ItWriter, RefusesWhatTheFormatCannotHold) {
-  ItModule m = oneNote();
-  m.orders = {1};
-  EXPECT_THROW(writeIt(m), std::invalid_argument);
-  m = oneNote();
-  m.patterns[0].at(3, 0).sample = 2;
-  EXPECT_THROW(writeIt(m), std::invalid_argument);
-  m = oneNote();
-  m.patterns[0].at(3, 0).note = 120;
-  EXPECT_THROW(writeIt(m), std::invalid_argument);
-  m = oneNote();
-  m.samples[0].loopEnd = 101;
-  EXPECT_THROW(writeIt(m), std::invalid_argument);
-  m = oneNote();
-  m.channels = 65;
-  EXPECT_THROW(writeIt(m), std::invalid_argument);
+  const auto broken = [](auto change) {
+    ItModule m = oneNote();
+    change(m);
+    return m;
+  };
+  EXPECT_THROW(writeIt(broken([](ItModule& m) { m.orders = {1}; })), std::invalid_argument);
+  EXPECT_THROW(writeIt(broken([](ItModule& m) { m.patterns[0].at(3, 0).sample = 2; })), std::invalid_argument);
+  EXPECT_THROW(writeIt(broken([](ItModule& m) { m.patterns[0].at(3, 0).note = 120; })), std::invalid_argument);
+  EXPECT_THROW(writeIt(broken([](ItModule& m) { m.samples[0].loopEnd = 101; })), std::invalid_argument);
+  EXPECT_THROW(writeIt(broken([](ItModule& m) { m.channels = 65; })), std::invalid_argument);
   EXPECT_THROW(packItPattern(ItPattern(201, 1)), std::invalid_argument);
-}
-
-TEST(ItWriter, ReadsNotesInTrackerNotation) {
-  EXPECT_EQ(parseNote("C5"), itMiddleC);
-  EXPECT_EQ(parseNote("A4"), 57);
-  EXPECT_EQ(parseNote("F#4"), 54);
-  EXPECT_EQ(parseNote("Bb3"), 46);
-  EXPECT_EQ(parseNote("C0"), 0);
-  EXPECT_EQ(parseNote("B9"), 119);
-  for (const char* bad : {"", "C", "H4", "C#", "Cx4", "C44", "c4"}) EXPECT_EQ(parseNote(bad), itNoNote) << bad;
 }
 
 }  // namespace

@@ -66,6 +66,27 @@ const Phrase bridge{{"A5 . . . . . C6 . . . E6 . . . . .",  //
                     {Am, F, C, G},
                     true};
 
+// A note in tracker notation: "C5", "F#4", "Bb3" (C-5 is middle C); itNoNote otherwise.
+std::int16_t parseNote(const std::string& name) {
+  static constexpr std::array<int, 7> semitone{9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+  if (name.size() < 2 || name.size() > 3 || name[0] < 'A' || name[0] > 'G') return itNoNote;
+  int n = semitone[static_cast<std::size_t>(name[0] - 'A')];
+  std::size_t at = 1;
+  if (name.size() == 3) {
+    if (name[1] == '#') {
+      ++n;
+    } else if (name[1] == 'b') {
+      --n;
+    } else {
+      return itNoNote;
+    }
+    at = 2;
+  }
+  if (name[at] < '0' || name[at] > '9') return itNoNote;
+  n += 12 * (name[at] - '0');
+  return n >= 0 && n <= 119 ? static_cast<std::int16_t>(n) : itNoNote;
+}
+
 std::int16_t note(const std::string& name) {
   const std::int16_t n = parseNote(name);
   if (n == itNoNote) throw std::logic_error("bad note in the score: " + name);
@@ -164,26 +185,6 @@ ItPattern arrange(const Phrase& phrase) {
 }
 
 }  // namespace
-
-std::int16_t parseNote(const std::string& name) {
-  static constexpr std::array<int, 7> semitone{9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
-  if (name.size() < 2 || name.size() > 3 || name[0] < 'A' || name[0] > 'G') return itNoNote;
-  int n = semitone[static_cast<std::size_t>(name[0] - 'A')];
-  std::size_t at = 1;
-  if (name.size() == 3) {
-    if (name[1] == '#') {
-      ++n;
-    } else if (name[1] == 'b') {
-      --n;
-    } else {
-      return itNoNote;
-    }
-    at = 2;
-  }
-  if (name[at] < '0' || name[at] > '9') return itNoNote;
-  n += 12 * (name[at] - '0');
-  return n >= 0 && n <= 119 ? static_cast<std::int16_t>(n) : itNoNote;
-}
 
 ItModule composeCagadon() {
   ItModule m;

@@ -5,6 +5,3 @@
 #include "tools/music/it_writer.h"
 
 ItModule composeCagadon();
-
-// A note in tracker notation: "C5", "F#4", "Bb3" (C-5 is middle C); itNoNote otherwise.
-std::int16_t parseNote(const std::string& name);
