@@ -2,7 +2,6 @@
 
 #include <cstddef>
 
-#include "display/blit_columns.h"
 #include "display/blit_ops.h"
 #include "display/blit_sse2.h"
 #include "display/display.h"
@@ -82,9 +81,6 @@ void blit(const std::uint32_t* src, std::int32_t srcW, std::int32_t srcH, std::i
   BlitSpan span{};
   const std::int32_t stride = displaySettings.frameWidth;
   if (!clipBlit(srcW, srcH, x, y, dstW, dstH, stride, displaySettings.frameHeight, span)) return;
-  // At 1:1 across, rows are straight runs of source pixels, drawn four at a time; scaled,
-  // a table of source columns saves the per-pixel position arithmetic.
-  if (span.xStep == fixedOne && blitUnscaledSse2(span, src, srcW, dst, stride, mode, key)) return;
-  if (blitWithColumnTable(span, src, srcW, dst, stride, mode, key)) return;
+  if (blitSse2(span, src, srcW, dst, stride, mode, key)) return;
   blitops::withOperation(mode, key, [&](auto op) { drawPlain(span, src, srcW, dst, stride, op); });
 }

@@ -284,6 +284,16 @@ TEST_F(Blit, HugeTargetsReachingIntoTheFrameDrawTheirVisiblePart) {
   }
 }
 
+// Scaled spans up to the column table's size take the fast path, wider ones the plain loop.
+TEST_F(Blit, ScaledSpansAroundTheColumnTableSize) {
+  displaySettings.frameWidth = 1030;
+  displaySettings.frameHeight = 2;
+  for (auto [name, draw] : everyPath) {
+    SCOPED_TRACE(name);
+    for (int w = 1022; w <= 1027; ++w) expectSampledDrawing(draw, 600, 1, 0, 0, w, 2);
+  }
+}
+
 // The fast paths against the plain loops, on random calls over a random frame.
 TEST_F(Blit, FastPathsDrawWhatThePlainLoopsDraw) {
   displaySettings.frameWidth = 64;
