@@ -1,7 +1,7 @@
 // The two loops behind ditherTo332. The plain one runs over two static rows of 32-bit error
 // slots exactly as the shares are laid out, and is the reference. The SSE2 one holds the
-// three channels of a pixel in one register and carries each row's open shares in
-// registers; ditherTo332 uses it where SSE2 is built in. Both take ditherTo332's
+// three channels of a pixel in one register, carries each row's open shares in registers
+// and works on two rows at once; ditherTo332 uses it where SSE2 is built in. Both take ditherTo332's
 // arguments, write the same bytes and keep to the same limits.
 #pragma once
 
