@@ -83,7 +83,8 @@ std::vector<Position> spritePositions() {
   std::vector<Position> at;
   std::uint32_t seed = 4;
   for (int i = 0; i < 27; ++i) {
-    at.push_back({static_cast<int>(nextRandom(seed) % (frameW - 16)), static_cast<int>(nextRandom(seed) % (frameH - 16))});
+    at.push_back(
+        {static_cast<int>(nextRandom(seed) % (frameW - 16)), static_cast<int>(nextRandom(seed) % (frameH - 16))});
   }
   at.push_back({-5, 100});
   at.push_back({310, 40});
@@ -101,7 +102,7 @@ struct Scene {
   Picture tile = makeTile();
   Picture sprite = makeSprite();
   Picture background = makeBackground();
-  Picture frame{frameW, frameH, std::vector<std::uint32_t>(frameW * frameH)};
+  Picture frame{frameW, frameH, std::vector<std::uint32_t>(frameW* frameH)};
   std::vector<Position> tiles = tilePositions();
   std::vector<Position> sprites = spritePositions();
   SDL_Surface* frameSurface = surfaceOver(frame);
@@ -128,8 +129,8 @@ Scene& scene() {
 }
 
 void setPixelCounter(benchmark::State& state, std::int64_t pixelsPerIteration) {
-  state.counters["px/s"] = benchmark::Counter(static_cast<double>(pixelsPerIteration),
-                                              benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["px/s"] =
+      benchmark::Counter(static_cast<double>(pixelsPerIteration), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 constexpr std::int64_t framePixels = 295 * 64 + 31 * 256;  // before clipping

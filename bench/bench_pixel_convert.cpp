@@ -12,8 +12,8 @@
 #include "bench/ratio_main.h"
 #include "display/convert.h"
 #include "display/convert_rows.h"
-#include "display/dither332_loops.h"
 #include "display/display.h"
+#include "display/dither332_loops.h"
 
 namespace {
 

@@ -44,12 +44,23 @@ struct Invert {
 template <typename Draw>
 bool withOperation(std::int32_t mode, std::uint32_t key, Draw&& draw) {
   switch (mode) {
-    case 0: draw(Copy{}); return true;
-    case 1: draw(Keyed{key}); return true;
-    case 2: draw(AddSaturate{}); return true;
-    case 3: draw(AddChannels{}); return true;
-    case 4: draw(Invert{}); return true;
-    default: return false;
+    case 0:
+      draw(Copy{});
+      return true;
+    case 1:
+      draw(Keyed{key});
+      return true;
+    case 2:
+      draw(AddSaturate{});
+      return true;
+    case 3:
+      draw(AddChannels{});
+      return true;
+    case 4:
+      draw(Invert{});
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -69,8 +69,8 @@ struct ThroughColumns {
 
 // sourceRow(row start) gives the StraightRun or ThroughColumns of one source row.
 template <typename Kernel, typename SourceRow>
-void drawSpan(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst, std::int32_t stride,
-              const Kernel& kernel, SourceRow sourceRow) {
+void drawSpan(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst,
+              std::int32_t stride, const Kernel& kernel, SourceRow sourceRow) {
   // Locals, so that the compiler need not reload them after every store into dst.
   const std::int32_t w = span.w;
   const std::int32_t yStep = span.yStep;
@@ -91,23 +91,35 @@ void drawSpan(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW,
 template <typename Draw>
 bool withKernel(std::int32_t mode, std::uint32_t key, Draw draw) {
   switch (mode) {
-    case blitCopy: draw(CopyKernel{}); return true;
-    case blitKeyed: draw(KeyedKernel{_mm_set1_epi32(static_cast<int>(key)), blitops::Keyed{key}}); return true;
-    case blitAddSaturate: draw(AddSaturateKernel{}); return true;
-    case blitAddChannels: draw(AddChannelsKernel{}); return true;
-    case blitInvert: draw(InvertKernel{}); return true;
-    default: return false;
+    case blitCopy:
+      draw(CopyKernel{});
+      return true;
+    case blitKeyed:
+      draw(KeyedKernel{_mm_set1_epi32(static_cast<int>(key)), blitops::Keyed{key}});
+      return true;
+    case blitAddSaturate:
+      draw(AddSaturateKernel{});
+      return true;
+    case blitAddChannels:
+      draw(AddChannelsKernel{});
+      return true;
+    case blitInvert:
+      draw(InvertKernel{});
+      return true;
+    default:
+      return false;
   }
 }
 
 }  // namespace
 
-bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst, std::int32_t stride,
-              std::int32_t mode, std::uint32_t key) {
+bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst,
+              std::int32_t stride, std::int32_t mode, std::uint32_t key) {
   if (span.xStep == 0x10000) {
     const std::int32_t firstColumn = span.sx0 >> 16;
     return withKernel(mode, key, [&](const auto& kernel) {
-      drawSpan(span, src, srcW, dst, stride, kernel, [&](const std::uint32_t* row) { return StraightRun{row + firstColumn}; });
+      drawSpan(span, src, srcW, dst, stride, kernel,
+               [&](const std::uint32_t* row) { return StraightRun{row + firstColumn}; });
     });
   }
   if (span.w > blitColumnTableSize || mode < blitCopy || mode > blitInvert) return false;
@@ -116,7 +128,9 @@ bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW,
   std::int32_t sx = span.sx0;
   for (std::int32_t i = 0; i < span.w; ++i, sx += span.xStep) columns[i] = sx >> 16;
   return withKernel(mode, key, [&](const auto& kernel) {
-    drawSpan(span, src, srcW, dst, stride, kernel, [&](const std::uint32_t* row) { return ThroughColumns{row, columns}; });
+    drawSpan(span, src, srcW, dst, stride, kernel, [&](const std::uint32_t* row) {
+      return ThroughColumns{row, columns};
+    });
   });
 }
 

@@ -12,5 +12,5 @@ inline constexpr std::int32_t blitColumnTableSize = 1024;
 
 // Draws a clipped span for modes 0–4. False, with nothing drawn, where there is no fast
 // path: another mode, a scaled span wider than the table, or a build without SSE2.
-bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst, std::int32_t stride,
-              std::int32_t mode, std::uint32_t key);
+bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst,
+              std::int32_t stride, std::int32_t mode, std::uint32_t key);

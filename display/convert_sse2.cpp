@@ -10,9 +10,10 @@ inline __m128i packFour24(__m128i pixels) {
   // Per 64-bit lane: the even pixel's three bytes stay in bytes 0–2, the odd pixel's move
   // down by one byte into bytes 3–5; the top bytes drop out.
   const __m128i evenPixel = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
-  const __m128i oddPixel = _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFF000000u), 0x0000FFFF,
-                                         static_cast<int>(0xFF000000u));
-  const __m128i six = _mm_or_si128(_mm_and_si128(pixels, evenPixel), _mm_and_si128(_mm_srli_epi64(pixels, 8), oddPixel));
+  const __m128i oddPixel =
+      _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFF000000u), 0x0000FFFF, static_cast<int>(0xFF000000u));
+  const __m128i six =
+      _mm_or_si128(_mm_and_si128(pixels, evenPixel), _mm_and_si128(_mm_srli_epi64(pixels, 8), oddPixel));
   // The upper lane's six bytes (8–13) close up behind the lower lane's (0–5).
   const __m128i lowLane = _mm_set_epi32(0, 0, -1, -1);
   return _mm_or_si128(_mm_and_si128(six, lowLane), _mm_srli_si128(_mm_andnot_si128(lowLane, six), 2));
@@ -79,8 +80,14 @@ void rowTo555Sse2(const std::uint32_t* source, void* destination, int width) {
 
 #else  // no SSE2: the plain loops
 
-void rowTo24Sse2(const std::uint32_t* source, void* destination, int width) { rowTo24Plain(source, destination, width); }
-void rowTo565Sse2(const std::uint32_t* source, void* destination, int width) { rowTo565Plain(source, destination, width); }
-void rowTo555Sse2(const std::uint32_t* source, void* destination, int width) { rowTo555Plain(source, destination, width); }
+void rowTo24Sse2(const std::uint32_t* source, void* destination, int width) {
+  rowTo24Plain(source, destination, width);
+}
+void rowTo565Sse2(const std::uint32_t* source, void* destination, int width) {
+  rowTo565Plain(source, destination, width);
+}
+void rowTo555Sse2(const std::uint32_t* source, void* destination, int width) {
+  rowTo555Plain(source, destination, width);
+}
 
 #endif

@@ -1,6 +1,5 @@
-#include "display/dither332_loops.h"
-
 #include "display/convert.h"
+#include "display/dither332_loops.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -60,7 +59,8 @@ inline __m128i ditherPixel(RowCarry& carry, std::uint32_t pixel, __m128i above, 
   carry.belowRight = _mm_sub_epi16(_mm_sub_epi16(_mm_sub_epi16(e, rightShare), belowLeftShare), belowShare);
   carry.right = rightShare;
   const __m128i weighted = _mm_madd_epi16(_mm_and_si128(sum, levelMask), indexWeights);
-  index = static_cast<unsigned char>((_mm_cvtsi128_si32(weighted) + _mm_cvtsi128_si32(_mm_srli_si128(weighted, 4))) >> 6);
+  index =
+      static_cast<unsigned char>((_mm_cvtsi128_si32(weighted) + _mm_cvtsi128_si32(_mm_srli_si128(weighted, 4))) >> 6);
   return completed;
 }
 
@@ -81,7 +81,8 @@ void ditherRowPair(const std::uint32_t* upperSource, unsigned char* upperOut, co
     const __m128i aboveLower = ditherPixel(upper, upperSource[x], loadSlot(errorRow + 4 * (x + 1)), upperOut[x]);
     storeSlot(errorRow + 4 * (x - 1), ditherPixel(lower, lowerSource[x - 1], aboveLower, lowerOut[x - 1]));
   }
-  storeSlot(errorRow + 4 * (width - 1), ditherPixel(lower, lowerSource[width - 1], upper.belowHere, lowerOut[width - 1]));
+  storeSlot(errorRow + 4 * (width - 1),
+            ditherPixel(lower, lowerSource[width - 1], upper.belowHere, lowerOut[width - 1]));
   storeSlot(errorRow + 4 * width, lower.belowHere);
 }
 

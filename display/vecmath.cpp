@@ -29,7 +29,12 @@ Matrix4* matrixPerspectiveFovLH(Matrix4* out, float fovY, float aspect, float zn
   const float yScale = c / s;
   const float xScale = yScale / aspect;
   const float q = zf / (zf - zn);
-  *out = Matrix4{xScale, 0, 0, 0, 0, yScale, 0, 0, 0, 0, q, 1, 0, 0, -zn * q, 0};
+  // clang-format off
+  *out = Matrix4{xScale, 0,      0,       0,
+                 0,      yScale, 0,       0,
+                 0,      0,      q,       1,
+                 0,      0,      -zn * q, 0};
+  // clang-format on
   return out;
 }
 
@@ -70,12 +75,14 @@ Matrix4* matrixLookAtLH(Matrix4* out, const Vector3* eye, const Vector3* at, con
   Vector3 yAxis;
   vec3Cross(&yAxis, &zAxis, &xAxis);
   const Vector3 e = *eye;
-  *out = Matrix4{
-      xAxis.x, yAxis.x, zAxis.x, 0,
-      xAxis.y, yAxis.y, zAxis.y, 0,
-      xAxis.z, yAxis.z, zAxis.z, 0,
-      static_cast<float>(-dotWithEye(xAxis, e)), static_cast<float>(-dotWithEye(yAxis, e)),
-      static_cast<float>(-dotWithEye(zAxis, e)), 1,
-  };
+  const float tx = static_cast<float>(-dotWithEye(xAxis, e));
+  const float ty = static_cast<float>(-dotWithEye(yAxis, e));
+  const float tz = static_cast<float>(-dotWithEye(zAxis, e));
+  // clang-format off
+  *out = Matrix4{xAxis.x, yAxis.x, zAxis.x, 0,
+                 xAxis.y, yAxis.y, zAxis.y, 0,
+                 xAxis.z, yAxis.z, zAxis.z, 0,
+                 tx,      ty,      tz,      1};
+  // clang-format on
   return out;
 }
