@@ -48,7 +48,8 @@ HMUSIC BASSDEF(BASS_MusicLoad)(BOOL mem, const void* file, DWORD offset, DWORD l
 BOOL BASSDEF(BASS_MusicPlayEx)(HMUSIC handle, DWORD pos, int flags, BOOL reset);
 // Opens a compressed audio file (MP3) as a stream.
 HSTREAM BASSDEF(BASS_StreamCreateFile)(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
-// Plays a stream; it starts again from its beginning when it had played to its end.
+// Plays a stream from its beginning, over whatever sounds already (earlier plays of the
+// same stream included).
 BOOL BASSDEF(BASS_StreamPlay)(HSTREAM handle, BOOL flush, DWORD flags);
 
 #ifdef __cplusplus
