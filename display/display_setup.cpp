@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
 #include "display/convert.h"
 #include "display/display.h"
@@ -20,6 +21,10 @@ struct QuadVertex {
   float u, v;
 };
 static_assert(sizeof(QuadVertex) == 20);
+
+#ifndef D3DPRESENT_RATE_DEFAULT
+#define D3DPRESENT_RATE_DEFAULT 0  // missing from some SDK headers
+#endif
 
 constexpr UINT direct3DVersion = 120;  // the DirectX 8.0 SDK's D3D_SDK_VERSION
 constexpr DWORD quadVertexFormat = D3DFVF_XYZ | D3DFVF_TEX1;

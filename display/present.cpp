@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
 #include "display/convert.h"
 #include "display/display.h"
@@ -130,4 +131,9 @@ HRESULT DisplayContext::restoreOrRelease() {
     directDraw = nullptr;
   }
   return DD_OK;
+}
+
+DisplayContext::~DisplayContext() {
+  restoreOrRelease();
+  delete[] windowName;  // the constructor's copy; the window and its class are gone by now
 }

@@ -109,11 +109,17 @@ TEST_F(Direct3DSetup, MakesTheDeviceTextureQuadAndTransformsInOrder) {
   }
   for (int i = 160 - 80; i < 160; ++i) EXPECT_EQ(vertexBytes[i], 0) << "only four vertices are written";
 
-  const D3DMATRIX identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  EXPECT_EQ(std::memcmp(&world, &identity, sizeof identity), 0);
-  D3DMATRIX lookAt = identity;
-  lookAt._43 = 1.25f;
-  EXPECT_EQ(std::memcmp(&view, &lookAt, sizeof lookAt), 0);
+  const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  float lookAt[16];
+  std::memcpy(lookAt, identity, sizeof lookAt);
+  lookAt[14] = 1.25f;  // _43
+  float worldValues[16], viewValues[16];
+  std::memcpy(worldValues, &world, sizeof worldValues);
+  std::memcpy(viewValues, &view, sizeof viewValues);
+  for (int i = 0; i < 16; ++i) {
+    EXPECT_EQ(worldValues[i], identity[i]) << "world element " << i;
+    EXPECT_EQ(viewValues[i], lookAt[i]) << "view element " << i;
+  }
   EXPECT_NEAR(projection._11, 2.4142134f, 1e-6f);
   EXPECT_EQ(projection._11, projection._22);
   EXPECT_NEAR(projection._33, 1.0101010f, 1e-6f);
@@ -285,6 +291,8 @@ TEST_F(DirectDrawSetup, AtEightBitsTheThreeThreeTwoPaletteGoesOnThePrimaryAfterT
   PALETTEENTRY entries[256]{};
   {
     InSequence order;
+    EXPECT_CALL(directDraw, CreateSurface(Describes(0x21, 0x218, 0), _, _));
+    EXPECT_CALL(primary, GetAttachedSurface);
     EXPECT_CALL(directDraw, CreateSurface(Describes(7, 0x20004040, 1), _, _));
     EXPECT_CALL(directDraw, CreatePalette(DDPCAPS_8BIT, _, _, nullptr))
         .WillOnce(DoAll([&](auto, LPPALETTEENTRY table, auto, auto) { std::memcpy(entries, table, sizeof entries); },

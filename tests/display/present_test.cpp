@@ -251,6 +251,8 @@ TEST_F(DirectDrawPresent, ABusyFlipIsAskedAgainWithoutCopyingAgain) {
 TEST_F(DirectDrawPresent, ALostSurfaceOnFlipRestoresAllThreeAndTheNextFrameGoesOn) {
   {
     InSequence order;
+    EXPECT_CALL(offscreen, Lock);
+    EXPECT_CALL(back, BltFast);
     EXPECT_CALL(primary, Flip).WillOnce(Return(DDERR_SURFACELOST));
     EXPECT_CALL(primary, Restore());
     EXPECT_CALL(back, Restore());

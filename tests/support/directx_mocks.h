@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 
 struct MockDirectDrawPalette : IDirectDrawPalette {
+  virtual ~MockDirectDrawPalette() = default;
   MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
   MOCK_METHOD(ULONG, AddRef, (), (override));
   MOCK_METHOD(ULONG, Release, (), (override));
@@ -15,6 +16,7 @@ struct MockDirectDrawPalette : IDirectDrawPalette {
 };
 
 struct MockDirectDrawSurface : IDirectDrawSurface7 {
+  virtual ~MockDirectDrawSurface() = default;
   MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
   MOCK_METHOD(ULONG, AddRef, (), (override));
   MOCK_METHOD(ULONG, Release, (), (override));
@@ -30,6 +32,7 @@ struct MockDirectDrawSurface : IDirectDrawSurface7 {
 };
 
 struct MockDirectDraw : IDirectDraw7 {
+  virtual ~MockDirectDraw() = default;
   MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
   MOCK_METHOD(ULONG, AddRef, (), (override));
   MOCK_METHOD(ULONG, Release, (), (override));
@@ -42,6 +45,7 @@ struct MockDirectDraw : IDirectDraw7 {
 };
 
 struct MockTexture : IDirect3DTexture8 {
+  virtual ~MockTexture() = default;
   MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
   MOCK_METHOD(ULONG, AddRef, (), (override));
   MOCK_METHOD(ULONG, Release, (), (override));
@@ -50,6 +54,7 @@ struct MockTexture : IDirect3DTexture8 {
 };
 
 struct MockVertexBuffer : IDirect3DVertexBuffer8 {
+  virtual ~MockVertexBuffer() = default;
   MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
   MOCK_METHOD(ULONG, AddRef, (), (override));
   MOCK_METHOD(ULONG, Release, (), (override));
@@ -58,6 +63,7 @@ struct MockVertexBuffer : IDirect3DVertexBuffer8 {
 };
 
 struct MockDevice : IDirect3DDevice8 {
+  virtual ~MockDevice() = default;
   MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
   MOCK_METHOD(ULONG, AddRef, (), (override));
   MOCK_METHOD(ULONG, Release, (), (override));
@@ -76,6 +82,7 @@ struct MockDevice : IDirect3DDevice8 {
 };
 
 struct MockDirect3D : IDirect3D8 {
+  virtual ~MockDirect3D() = default;
   MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
   MOCK_METHOD(ULONG, AddRef, (), (override));
   MOCK_METHOD(ULONG, Release, (), (override));
