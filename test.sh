@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a warnings-as-errors build, then the same tests under
-# AddressSanitizer with UndefinedBehaviorSanitizer, then the threaded ones under
-# ThreadSanitizer; then the fuzz targets, each for a minute. KESTRIX_TEST_CONFIGS picks a
-# subset, e.g. "release asan".
+# Builds and runs every test: the game and the library compiled against the real Windows
+# SDK headers (mingw-w64); a warnings-as-errors build with every test; the unit tests under
+# AddressSanitizer with UndefinedBehaviorSanitizer; the threaded ones under ThreadSanitizer;
+# the fuzz targets, each for a minute. KESTRIX_TEST_CONFIGS picks a subset, e.g.
+# "release asan".
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
 
 jobs=$(nproc 2>/dev/null || echo 2)
-configs=${KESTRIX_TEST_CONFIGS:-"release asan tsan fuzz"}
+configs=${KESTRIX_TEST_CONFIGS:-"windows release asan tsan fuzz"}
 
 build() {  # build <dir> <cmake options...>
   local dir=$1
@@ -20,6 +21,9 @@ build() {  # build <dir> <cmake options...>
 for config in $configs; do
   echo "=== $config"
   case $config in
+    windows)
+      scripts/check-windows-headers.sh
+      ;;
     release)
       build build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
       ctest --test-dir build/test-release --output-on-failure -j "$jobs"

@@ -24,3 +24,10 @@ void ditherTo332(const std::uint32_t* source, void* destination, LONG destinatio
 // The 256 entries of the 3-3-2 palette: entry i shows the colour that the dithering maps
 // to index i (red and green levels 0, 32, ..., 224; blue 0, 64, 128, 192).
 void fillPalette332(PALETTEENTRY (&entries)[256]);
+
+struct IDirectDraw7;
+struct IDirectDrawSurface7;
+
+// Makes the 3-3-2 palette with the DirectDraw object and attaches it to the primary
+// surface, which keeps it from then on. Nothing is attached when it cannot be made.
+void createPalette332(IDirectDraw7* directDraw, IDirectDrawSurface7* primarySurface);

@@ -199,8 +199,8 @@ int readPcx(std::FILE* stream, const char* name, void* outPixels, std::size_t ou
     fatalError("EL FICHERO %s TIENE DIMENSIONES NO VALIDAS (%d x %d)\n", name, header.width, header.height);
   }
   if (pcxOutputBytes(header) > outCapacity) {
-    fatalError("LA IMAGEN %s (%d x %d, %d PLANOS) NO CABE EN UN BUFFER DE %zu BYTES\n", name, header.width,
-               header.height, header.planes, outCapacity);
+    fatalError("LA IMAGEN %s (%d x %d, %d PLANOS) NO CABE EN UN BUFFER DE %lu BYTES\n", name, header.width,
+               header.height, header.planes, static_cast<unsigned long>(outCapacity));
   }
 
   if (header.planes == 1) {

@@ -10,6 +10,19 @@ typedef struct tagPALETTEENTRY {
   BYTE peFlags;
 } PALETTEENTRY, *PPALETTEENTRY, *LPPALETTEENTRY;
 
+typedef struct _RGNDATAHEADER {
+  DWORD dwSize;
+  DWORD iType;
+  DWORD nCount;
+  DWORD nRgnSize;
+  RECT rcBound;
+} RGNDATAHEADER, *PRGNDATAHEADER;
+
+typedef struct _RGNDATA {
+  RGNDATAHEADER rdh;
+  char Buffer[1];
+} RGNDATA, *PRGNDATA, *LPRGNDATA;
+
 // Stock objects
 #define WHITE_BRUSH 0
 #define LTGRAY_BRUSH 1
