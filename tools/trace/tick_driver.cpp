@@ -50,10 +50,10 @@ bool parseTickKeys(std::string_view line, TickKeys& keys, std::string& error) {
   return true;
 }
 
-TickDriver::TickDriver() {
+TickDriver::TickDriver(bool ownState) : ownState_(ownState) {
   bassrecord::reset();
   clearKeyTable();
-  createGameState();
+  if (ownState_) createGameState();
   jumpSound = new AudioClip;
   jumpSound->loadStream("saltito.mp3", nullptr);
 }
@@ -61,7 +61,7 @@ TickDriver::TickDriver() {
 TickDriver::~TickDriver() {
   delete jumpSound;
   jumpSound = nullptr;
-  destroyGameState();
+  if (ownState_) destroyGameState();
   clearKeyTable();
 }
 

@@ -21,8 +21,9 @@ bool parseTickKeys(std::string_view line, TickKeys& keys, std::string& error);
 class TickDriver {
  public:
   // A fresh game state (player at its start, every slot free), all keys up, and a jump
-  // sound on the silent recording audio library.
-  TickDriver();
+  // sound on the silent recording audio library. With ownState false, the state that
+  // loadAssets made is driven instead, and left in place afterwards.
+  explicit TickDriver(bool ownState = true);
   ~TickDriver();
   TickDriver(const TickDriver&) = delete;
   TickDriver& operator=(const TickDriver&) = delete;
@@ -44,6 +45,7 @@ class TickDriver {
   template <typename Step>
   void run(Step step);
 
+  bool ownState_;
   int tickNumber_ = -1;
   bool soundStarted_ = false;
 };
