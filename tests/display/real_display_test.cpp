@@ -298,6 +298,20 @@ TEST_F(RealDisplay, MinimisingLosesTheSurfacesAndFramesComeBackAfterRestore) {
   expectScreen(expectedScreen(after, 16, false));
 }
 
+// The program restores the surfaces before it releases DirectDraw, after its window is gone.
+// A window closed while minimised must not leave them unrestorable, or nothing is released.
+TEST_F(RealDisplay, ClosedWhileMinimisedItStillReleasesEverything) {
+  setenv("KESTRIX_DISPLAY_DEPTHS", "16", 1);
+  DisplayContext& display = openDirectDraw();
+  const Frame frame = testFrame(9);
+  display.presentFrame(frame.data());
+  ASSERT_TRUE(synthetic::pushWindowEvent(display.window, synthetic::WindowEvent::minimized));
+  pump();
+  ASSERT_EQ(display.primarySurface->IsLost(), DDERR_SURFACELOST);
+  closeAsTheProgramDoes();
+  EXPECT_EQ(dx::liveObjects(), 0);
+}
+
 TEST_F(RealDisplay, ReleasedBeforeItsWindowLeavesNothingEither) {
   setenv("KESTRIX_DISPLAY_DEPTHS", "8", 1);
   DisplayContext& display = openDirectDraw();
