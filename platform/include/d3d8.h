@@ -27,6 +27,7 @@
 #define D3DCREATE_PUREDEVICE 0x00000010L
 #define D3DCREATE_SOFTWARE_VERTEXPROCESSING 0x00000020L
 #define D3DCREATE_HARDWARE_VERTEXPROCESSING 0x00000040L
+#define D3DCREATE_MIXED_VERTEXPROCESSING 0x00000080L
 
 #define D3DPRESENT_RATE_DEFAULT 0x00000000
 #define D3DPRESENT_INTERVAL_DEFAULT 0x00000000
@@ -205,6 +206,24 @@ struct IDirect3D8 : IUnknown {
  protected:
   ~IDirect3D8() = default;
 };
+
+// {1DD9E8DA-1C77-4D40-B0CF-98FEFDFF9512}
+inline constexpr GUID IID_IDirect3D8 = {0x1dd9e8da, 0x1c77, 0x4d40, {0xb0, 0xcf, 0x98, 0xfe, 0xfd, 0xff, 0x95, 0x12}};
+// {7385E5DF-8FE8-41D5-86B6-D7B48547B6CF}
+inline constexpr GUID IID_IDirect3DDevice8 = {
+    0x7385e5df, 0x8fe8, 0x41d5, {0x86, 0xb6, 0xd7, 0xb4, 0x85, 0x47, 0xb6, 0xcf}};
+// {1B36BB7B-09B7-410A-B445-7D1430D7B33F}
+inline constexpr GUID IID_IDirect3DResource8 = {
+    0x1b36bb7b, 0x09b7, 0x410a, {0xb4, 0x45, 0x7d, 0x14, 0x30, 0xd7, 0xb3, 0x3f}};
+// {B4211CFA-51B9-4A9F-AB78-DB99B2BB678E}
+inline constexpr GUID IID_IDirect3DBaseTexture8 = {
+    0xb4211cfa, 0x51b9, 0x4a9f, {0xab, 0x78, 0xdb, 0x99, 0xb2, 0xbb, 0x67, 0x8e}};
+// {E4CDD575-2866-4F01-B12E-7EECE1EC9358}
+inline constexpr GUID IID_IDirect3DTexture8 = {
+    0xe4cdd575, 0x2866, 0x4f01, {0xb1, 0x2e, 0x7e, 0xec, 0xe1, 0xec, 0x93, 0x58}};
+// {8AEEEAC7-05F9-44D4-B591-000B0DF1CB95}
+inline constexpr GUID IID_IDirect3DVertexBuffer8 = {
+    0x8aeeeac7, 0x05f9, 0x44d4, {0xb5, 0x91, 0x00, 0x0b, 0x0d, 0xf1, 0xcb, 0x95}};
 
 // The Direct3D object, or null when Direct3D is not available.
 IDirect3D8* WINAPI Direct3DCreate8(UINT SDKVersion);

@@ -17,3 +17,6 @@ struct IUnknown {
   ~IUnknown() = default;  // objects go through Release, never through delete
 };
 typedef IUnknown* LPUNKNOWN;
+
+// {00000000-0000-0000-C000-000000000046}
+inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

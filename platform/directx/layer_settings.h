@@ -1,0 +1,27 @@
+// The layer's own settings, which stand in for the machine's display hardware. Read from
+// the environment, like SDL's own variables, each time a DirectDraw or Direct3D object is
+// made:
+//   KESTRIX_DIRECT3D=0          Direct3D is not available (Direct3DCreate8 answers null)
+//   KESTRIX_DISPLAY_DEPTHS=16,8 the depths the display accepts (default 32,24,16,8;
+//                               "none" accepts none)
+//   KESTRIX_16BIT=555           the 16-bit mode is 5-5-5 (default 565)
+//   KESTRIX_VIDEO_MEMORY=0      no off-screen surface fits in video memory
+#pragma once
+
+namespace platform::directx {
+
+struct LayerSettings {
+  bool direct3D = true;
+  bool depth32 = true;
+  bool depth24 = true;
+  bool depth16 = true;
+  bool depth8 = true;
+  bool rgb555 = false;
+  bool videoMemory = true;
+
+  bool acceptsDepth(unsigned bits) const;
+};
+
+LayerSettings readLayerSettings();
+
+}  // namespace platform::directx

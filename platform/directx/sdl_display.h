@@ -1,0 +1,29 @@
+// What the DirectDraw display and the Direct3D device share on SDL: taking a window over
+// full screen, the renderer that draws on it, and where a picture goes on the screen.
+#pragma once
+
+#include <SDL.h>
+#include <windows.h>
+
+namespace platform::directx {
+
+// Makes a live window cover the screen (SDL's desktop full screen) and activates it, as a
+// full-screen take-over does. False when the handle names no live window.
+bool takeFullScreen(HWND window);
+// Gives the screen back, when the window still exists.
+void leaveFullScreen(HWND window);
+
+// A renderer on the window with SDL's default driver (SDL_RENDER_DRIVER chooses another),
+// able to draw into textures. With vsync, presents keep step with the display's refresh.
+SDL_Renderer* makeRenderer(HWND window, bool vsync);
+
+// A picture of width × height on an output of outputWidth × outputHeight, centred: scaled
+// by the largest whole factor that fits (at least 1), or as large as fits keeping its
+// aspect.
+SDL_Rect placeByWholeFactor(int outputWidth, int outputHeight, int width, int height);
+SDL_Rect placeKeepingAspect(int outputWidth, int outputHeight, int width, int height);
+
+// Clears the renderer's output to black, draws the texture at the rectangle and presents.
+void presentCentred(SDL_Renderer* renderer, SDL_Texture* picture, const SDL_Rect& where);
+
+}  // namespace platform::directx
