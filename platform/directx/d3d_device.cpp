@@ -10,6 +10,7 @@
 #include "platform/directx/d3d_vertex_buffer.h"
 #include "platform/directx/screen_capture.h"
 #include "platform/directx/sdl_display.h"
+#include "platform/stats/run_stats.h"
 
 namespace platform::directx {
 namespace {
@@ -153,6 +154,7 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
   SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
   presentCentred(renderer_, backBuffer_, placeKeepingAspect(outputWidth, outputHeight, width, height));
   SDL_SetRenderTarget(renderer_, backBuffer_);
+  platform::stats::framePresented();
   return D3D_OK;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/directx/ddraw_object.h"
 #include "platform/directx/ddraw_palette.h"
+#include "platform/stats/run_stats.h"
 
 namespace platform::directx {
 namespace {
@@ -103,6 +104,7 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD) {
   // The memory changes places; the interfaces keep their roles.
   pixels_.swap(attached_->pixels_);
   owner_->show(*this);
+  platform::stats::framePresented();
   return DD_OK;
 }
 

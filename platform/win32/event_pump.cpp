@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include "platform/stats/run_stats.h"
 #include "platform/win32/activation.h"
 #include "platform/win32/keys.h"
 #include "platform/win32/message_queue.h"
@@ -73,6 +74,7 @@ bool handleEvent(const SDL_Event& event) {
       message.hwnd = keyTarget(event.key.windowID);
       if (message.hwnd == nullptr) return false;
       postToQueue(message);
+      if (event.type == SDL_KEYDOWN && event.key.repeat == 0) platform::stats::keyPressed();
       return true;
     }
     case SDL_WINDOWEVENT:

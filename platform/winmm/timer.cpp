@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/stats/run_stats.h"
 #include "platform/winmm/timer_schedule.h"
 
 namespace {
@@ -96,7 +97,9 @@ void run(std::shared_ptr<Timer> timer) {
     if (timer->wake.wait_until(lock, due, [&timer] { return timer->stop; })) return;
     tick = platform::tickToRun(tick, timer->period, Clock::now() - timer->start);
     lock.unlock();
+    platform::stats::tickStarted();
     timer->callback(timer->id, 0, timer->user, 0, 0);
+    platform::stats::tickEnded();
     lock.lock();
     if (timer->stop) return;
     if (!timer->periodic) break;

@@ -1,0 +1,17 @@
+// Figures of a running program for measurements, off unless the environment names a file
+// in KESTRIX_STATS: frames presented, start-up to the first frame, CPU per frame, memory,
+// the tick timer's periods and how long a key press takes to reach the screen. Written as
+// "name value" lines when the process exits. The hooks cost one relaxed load when off.
+#pragma once
+
+namespace platform::stats {
+
+// The window layer saw a key go down (not an auto-repeat).
+void keyPressed();
+// The tick timer's callback is about to run, and has returned.
+void tickStarted();
+void tickEnded();
+// A frame reached the screen (Direct3D Present, DirectDraw Flip).
+void framePresented();
+
+}  // namespace platform::stats
