@@ -7,12 +7,12 @@ set -euo pipefail
 
 run_packages=(
   cmake ninja-build g++ pkg-config
-  libsdl2-dev libsdl2-image-dev libopenmpt-dev libmpg123-dev libmp3lame-dev libpng-dev
+  libsdl2-dev libx11-dev libsdl2-image-dev libopenmpt-dev libmpg123-dev libmp3lame-dev libpng-dev
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xfonts-base xdotool imagemagick x11-utils
   openmpt123 xmp
   g++-mingw-w64-x86-64-posix
 )

@@ -9,8 +9,9 @@ namespace platform::directx {
 
 bool DirectDrawScreen::open(HWND window) {
   close();
-  renderer_ = makeRenderer(window, true);
+  renderer_ = makeSoftwareRenderer(window);
   if (renderer_ == nullptr) return false;
+  pacer_.start(window);
   blank();
   return true;
 }
@@ -52,6 +53,7 @@ void DirectDrawScreen::show(const std::uint8_t* pixels, LONG pitch, ModeFormat f
   int outputWidth = 0;
   int outputHeight = 0;
   SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
+  pacer_.waitForRefresh();
   presentCentred(renderer_, picture_, placeByWholeFactor(outputWidth, outputHeight, width_, height_));
 }
 

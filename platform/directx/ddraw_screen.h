@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/directx/pixel_formats.h"
+#include "platform/directx/sdl_display.h"
 
 namespace platform::directx {
 
@@ -18,7 +19,7 @@ class DirectDrawScreen {
   DirectDrawScreen(const DirectDrawScreen&) = delete;
   DirectDrawScreen& operator=(const DirectDrawScreen&) = delete;
 
-  // Takes the window's renderer; flips keep step with the display's refresh.
+  // Takes the window's framebuffer; flips keep step with the display's refresh.
   bool open(HWND window);
   void close();
   bool isOpen() const { return renderer_ != nullptr; }
@@ -37,6 +38,7 @@ class DirectDrawScreen {
   SDL_Texture* picture_ = nullptr;
   int width_ = 0;
   int height_ = 0;
+  RefreshPacer pacer_;
 };
 
 }  // namespace platform::directx

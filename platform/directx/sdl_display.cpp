@@ -1,8 +1,11 @@
 #include "platform/directx/sdl_display.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
+#include "platform/directx/window_manager.h"
 #include "platform/win32/window_internal.h"
 
 namespace platform::directx {
@@ -10,13 +13,14 @@ namespace platform::directx {
 bool takeFullScreen(HWND window) {
   SDL_Window* sdl = sdlWindowOf(window);
   if (sdl == nullptr) return false;
-  SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (!bareX11(sdl)) SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
   activateWindow(window);
   return true;
 }
 
 void leaveFullScreen(HWND window) {
-  if (SDL_Window* sdl = sdlWindowOf(window)) SDL_SetWindowFullscreen(sdl, 0);
+  SDL_Window* sdl = sdlWindowOf(window);
+  if (sdl != nullptr && (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) SDL_SetWindowFullscreen(sdl, 0);
 }
 
 SDL_Renderer* makeRenderer(HWND window, bool vsync) {
@@ -25,6 +29,48 @@ SDL_Renderer* makeRenderer(HWND window, bool vsync) {
   Uint32 flags = SDL_RENDERER_TARGETTEXTURE;
   if (vsync) flags |= SDL_RENDERER_PRESENTVSYNC;
   return SDL_CreateRenderer(sdl, -1, flags);
+}
+
+SDL_Renderer* makeSoftwareRenderer(HWND window) {
+  SDL_Window* sdl = sdlWindowOf(window);
+  if (sdl == nullptr) return nullptr;
+  // The window's own framebuffer, not one SDL would back with an OpenGL context: that
+  // costs a quarter of a second to set up on a software OpenGL and buys a 2D copy nothing.
+  // A setting of SDL_FRAMEBUFFER_ACCELERATION in the environment still wins.
+  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+  for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
+    SDL_RendererInfo info;
+    if (SDL_GetRenderDriverInfo(i, &info) == 0 && SDL_strcmp(info.name, "software") == 0) {
+      return SDL_CreateRenderer(sdl, i, 0);
+    }
+  }
+  return SDL_CreateRenderer(sdl, -1, 0);
+}
+
+void RefreshPacer::start(HWND window) {
+  int hz = 0;
+  if (SDL_Window* sdl = sdlWindowOf(window)) {
+    SDL_DisplayMode mode;
+    if (SDL_GetWindowDisplayMode(sdl, &mode) == 0) hz = mode.refresh_rate;
+  }
+  periodNs_ = 1'000'000'000 / (hz > 0 ? hz : 60);
+  originNs_ = nowNs();
+}
+
+void RefreshPacer::waitForRefresh() {
+  if (periodNs_ == 0) return;
+  // Waits for the next refresh boundary after the last one shown: a flip that comes late
+  // waits for the following one, as a flip waiting for the vertical blank does.
+  const std::int64_t now = nowNs();
+  std::int64_t next = originNs_ + ((now - originNs_) / periodNs_ + 1) * periodNs_;
+  if (next <= lastNs_) next = lastNs_ + periodNs_;
+  std::this_thread::sleep_until(std::chrono::steady_clock::time_point(std::chrono::nanoseconds(next)));
+  lastNs_ = next;
+}
+
+std::int64_t RefreshPacer::nowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 SDL_Rect placeByWholeFactor(int outputWidth, int outputHeight, int width, int height) {
