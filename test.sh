@@ -2,7 +2,8 @@
 # Builds and runs every test: the game and the library compiled against the real Windows
 # SDK headers (mingw-w64); a warnings-as-errors build with every test; the unit tests under
 # AddressSanitizer with UndefinedBehaviorSanitizer; the threaded ones under ThreadSanitizer;
-# the fuzz targets, each for a minute. KESTRIX_TEST_CONFIGS picks a subset, e.g.
+# the fuzz targets, each for a minute. Both sanitizer builds also play a scripted session of
+# the real game under Xvfb. KESTRIX_TEST_CONFIGS picks a subset, e.g.
 # "release asan".
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -31,12 +32,12 @@ for config in $configs; do
     asan)
       build build/test-asan -DCMAKE_BUILD_TYPE=Debug -DKESTRIX_SANITIZE=address,undefined -DKESTRIX_BENCH=OFF
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --test-dir build/test-asan --output-on-failure -j "$jobs" -L unit
+        ctest --test-dir build/test-asan --output-on-failure -j "$jobs" -L 'unit|session'
       ;;
     tsan)
       build build/test-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRIX_SANITIZE=thread -DKESTRIX_BENCH=OFF
       TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-        ctest --test-dir build/test-tsan --output-on-failure -j "$jobs" -L threads
+        ctest --test-dir build/test-tsan --output-on-failure -j "$jobs" -L 'threads|session'
       ;;
     fuzz)
       # libFuzzer needs clang; only the fuzz targets and their seed writer are built.
