@@ -10,6 +10,15 @@
 
 namespace platform::directx {
 
+namespace {
+
+// A software renderer draws into the window's own framebuffer, not into one SDL would back
+// with an OpenGL context: that costs a quarter of a second to set up on a software OpenGL
+// and buys a 2D copy nothing. SDL_FRAMEBUFFER_ACCELERATION in the environment still wins.
+void useWindowFramebuffer() { SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT); }
+
+}  // namespace
+
 bool takeFullScreen(HWND window) {
   SDL_Window* sdl = sdlWindowOf(window);
   if (sdl == nullptr) return false;
@@ -26,6 +35,7 @@ void leaveFullScreen(HWND window) {
 SDL_Renderer* makeRenderer(HWND window, bool vsync) {
   SDL_Window* sdl = sdlWindowOf(window);
   if (sdl == nullptr) return nullptr;
+  useWindowFramebuffer();  // should SDL_RENDER_DRIVER choose the software renderer
   Uint32 flags = SDL_RENDERER_TARGETTEXTURE;
   if (vsync) flags |= SDL_RENDERER_PRESENTVSYNC;
   return SDL_CreateRenderer(sdl, -1, flags);
@@ -34,10 +44,7 @@ SDL_Renderer* makeRenderer(HWND window, bool vsync) {
 SDL_Renderer* makeSoftwareRenderer(HWND window) {
   SDL_Window* sdl = sdlWindowOf(window);
   if (sdl == nullptr) return nullptr;
-  // The window's own framebuffer, not one SDL would back with an OpenGL context: that
-  // costs a quarter of a second to set up on a software OpenGL and buys a 2D copy nothing.
-  // A setting of SDL_FRAMEBUFFER_ACCELERATION in the environment still wins.
-  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+  useWindowFramebuffer();
   for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
     SDL_RendererInfo info;
     if (SDL_GetRenderDriverInfo(i, &info) == 0 && SDL_strcmp(info.name, "software") == 0) {

@@ -30,6 +30,13 @@ bool startVideo() {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // Reference-counted: the audio side starts and stops its own subsystem independently.
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // Where no display exists SDL settles on its invisible off-screen driver: a full-screen
+  // game there would run unseen and never end. Only an explicit SDL_VIDEODRIVER (tests,
+  // tools) gets a headless driver; otherwise there is no video, and windows fail.
+  if (isHeadlessDriver(SDL_GetCurrentVideoDriver()) && !hasText(std::getenv("SDL_VIDEODRIVER"))) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
   // Keys arrive as key messages; text input would only add IME work nobody reads.
   SDL_StopTextInput();
   wakeType.store(SDL_RegisterEvents(1));

@@ -145,6 +145,14 @@ TEST(GameEnds, EachMissingPictureEndsItWithItsMessageAndCode1) {
   }
 }
 
+TEST(GameEnds, WithoutADisplayItSaysSoAndEndsWithCode1) {
+  // Rather than running unseen on SDL's off-screen driver, which no one could end.
+  GameSession game(SessionOptions{{"-DISPLAY", "-WAYLAND_DISPLAY", "-SDL_VIDEODRIVER"}, allDataFiles()});
+  EXPECT_EQ(game.waitForExit(), 1);
+  EXPECT_NE(game.errorOutput().find("Error: ERROR: no puedo crear la ventana"), std::string::npos)
+      << game.errorOutput();
+}
+
 TEST(GameEnds, WithoutItsSoundFilesItRunsSilentAndEndsWithEscape) {
   GameSession game(SessionOptions{directDraw32().settings, {"kestrix.pak"}});
   ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();

@@ -57,7 +57,13 @@ GameSession::GameSession(const SessionOptions& options) {
     if (chdir(folder_.c_str()) != 0) _exit(126);
     if (!std::freopen(errors.c_str(), "w", stderr)) _exit(126);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    for (const std::string& setting : options.settings) putenv(const_cast<char*>(setting.c_str()));
+    for (const std::string& setting : options.settings) {
+      if (setting[0] == '-') {
+        unsetenv(setting.c_str() + 1);
+      } else {
+        putenv(const_cast<char*>(setting.c_str()));
+      }
+    }
     execl(KESTRIX_GAME_PATH, KESTRIX_GAME_PATH, static_cast<char*>(nullptr));
     _exit(127);
   }

@@ -20,7 +20,7 @@ struct Screen {
 };
 
 struct SessionOptions {
-  std::vector<std::string> settings;  // NAME=value added to the game's environment
+  std::vector<std::string> settings;  // NAME=value added to the game's environment, -NAME removed
   std::vector<std::string> files;     // data files put in its folder, from the assets
 };
 
