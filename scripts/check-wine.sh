@@ -2,7 +2,8 @@
 # Cross-builds the Windows program (mingw-w64) and checks it under Wine inside Xvfb: it
 # starts, shows the game's first frame on Direct3D 8 and, with d3d8.dll made unavailable,
 # on DirectDraw at 32 bits; a held Right arrow walks the player; Escape ends it with exit
-# code 0. Each screenshot is compared with the Linux build's frame (kestrix-snapshot).
+# code 0. Each screenshot is compared with the Linux build's frame (kestrix-snapshot). The
+# Direct3D run has a stand-in bass.dll beside it whose log shows the audio calls.
 # Screenshots, references and differences stay in build/wine-check/.
 #
 # Wine accepts the game's first DirectDraw depth, 32 bits, so the 16- and 8-bit paths are
@@ -30,6 +31,13 @@ cmake --build "$linux_build" -j "$jobs" --target kestrix-snapshot
 rm -rf "$out"
 mkdir -p "$out"
 (cd assets && "$root/$linux_build/tools/kestrix-snapshot" "$out/linux-frame.png" </dev/null)
+
+# A copy of the game with a stand-in bass.dll beside it that logs the calls made to it;
+# the plain build/windows/run has none, so the game there runs silent.
+mkdir -p "$out/with-bass"
+cp "$run_dir"/* "$out/with-bass/"
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -Iplatform/bass/include -shared \
+  -static -s -o "$out/with-bass/bass.dll" tests/wine/bass_log_dll.cpp
 
 # One X server of its own for the whole check (its number picked by the server itself, so
 # other X servers on the machine do not matter); the game's modes fit in its 1024×768.
@@ -101,12 +109,12 @@ fail() {
   failures=$((failures + 1))
 }
 
-# check_run <name> <extra overrides> <width> <height> <reference> <fuzz> <allowed pixels>
+# check_run <name> <folder> <extra overrides> <width> <height> <reference> <fuzz> <allowed pixels>
 check_run() {
-  local name=$1 overrides=$2 width=$3 height=$4 reference=$5 fuzz=$6 allowed=$7
+  local name=$1 folder=$2 overrides=$3 width=$4 height=$5 reference=$6 fuzz=$7 allowed=$8
   local started pid status differ moved box
   started=$(now)
-  (cd "$run_dir" && WINEDLLOVERRIDES="$base_overrides${overrides:+;$overrides}" timeout 90 wine kestrix-example.exe \
+  (cd "$folder" && WINEDLLOVERRIDES="$base_overrides${overrides:+;$overrides}" timeout 90 wine kestrix-example.exe \
     >"$out/$name.log" 2>&1) &
   pid=$!
 
@@ -144,6 +152,12 @@ check_run() {
   local top=${box##*+}
   [ "$moved" -gt 20 ] && [ "$top" -ge $((height * 3 / 4)) ] || fail "$name: Right did not walk the player"
 
+  # Up: a jump, which plays the jump sound.
+  xdotool keydown Up
+  sleep 0.1
+  xdotool keyup Up
+  sleep 0.3
+
   started=$(now)
   xdotool key Escape
   wait "$pid" && status=0 || status=$?
@@ -155,12 +169,30 @@ check_run() {
 # renderer's rounding; 3% fuzz with at most 0.1% of the pixels beyond it (walking right
 # changes ~1800 of them).
 start=$(now)
-check_run d3d "" 800 600 "$out/linux-frame-d3d.png" 3% 480
+check_run d3d "$out/with-bass" "" 800 600 "$out/linux-frame-d3d.png" 3% 480
 echo "d3d run: $(since "$start")"
+
+# The audio calls of that run, through the DLL beside the program: the start-up's, in its
+# order; the jump sound; at Escape, the output stopped and freed.
+calls=$out/with-bass/bass-calls.log
+expected_start="BASS_Init -1 44100 0
+BASS_MusicLoad cagadon.it 1
+BASS_Init -1 44100 0
+BASS_StreamCreateFile saltito.mp3 0
+BASS_Start
+BASS_MusicPlayEx 1 0 -1 1"
+if [ ! -s "$calls" ]; then
+  fail "d3d: no call reached bass.dll"
+else
+  echo "d3d: bass.dll got $(wc -l <"$calls") calls: $(tr '\n' ';' <"$calls")"
+  [ "$(head -n 6 "$calls")" = "$expected_start" ] || fail "d3d: the start-up's audio calls differ from: $expected_start"
+  tail -n +7 "$calls" | grep -qx "BASS_StreamPlay 2 0 0" || fail "d3d: the jump played no sound"
+  [ "$(tail -n 2 "$calls" | tr '\n' ' ')" = "BASS_Stop BASS_Free " ] || fail "d3d: Escape did not stop and free the audio"
+fi
 
 # DirectDraw 7 at 320×240, 32 bits: a straight copy of the frame, so every pixel matches.
 start=$(now)
-check_run ddraw32 "d3d8=" 320 240 "$out/linux-frame.png" 0 0
+check_run ddraw32 "$run_dir" "d3d8=" 320 240 "$out/linux-frame.png" 0 0
 echo "ddraw32 run: $(since "$start")"
 
 if [ $failures -ne 0 ]; then
