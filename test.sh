@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the game and the library compiled against the real Windows
-# SDK headers (mingw-w64); a warnings-as-errors build with every test; the unit tests under
-# AddressSanitizer with UndefinedBehaviorSanitizer; the threaded ones under ThreadSanitizer;
-# the fuzz targets, each for a minute. Both sanitizer builds also play a scripted session of
-# the real game under Xvfb. KESTRIX_TEST_CONFIGS picks a subset, e.g.
-# "release asan".
+# SDK headers (mingw-w64), and the Windows program cross-built and run under Wine; a
+# warnings-as-errors build with every test; the unit tests under AddressSanitizer with
+# UndefinedBehaviorSanitizer; the threaded ones under ThreadSanitizer; both sanitizer
+# builds also play a scripted session of the real game under Xvfb; the fuzz targets, each
+# for a minute. KESTRIX_TEST_CONFIGS picks a subset, e.g. "release asan".
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
@@ -24,6 +24,11 @@ for config in $configs; do
   case $config in
     windows)
       scripts/check-windows-headers.sh
+      if command -v wine >/dev/null; then
+        scripts/check-wine.sh
+      else
+        echo "wine is not installed: the Windows program is neither built nor run"
+      fi
       ;;
     release)
       build build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -14,7 +14,7 @@ test_packages=(
   clang libclang-rt-dev
   xvfb xauth xfonts-base xdotool imagemagick x11-utils
   openmpt123 xmp
-  g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-x86-64-posix wine wine64 libgl1-mesa-dri
 )
 
 case "${1:-}" in
