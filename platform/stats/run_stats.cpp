@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -11,7 +12,6 @@
 #include <ctime>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace platform::stats {
 namespace {
@@ -28,9 +28,34 @@ std::int64_t threadCpuNs() {
   return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
 }
 
-// Enough room for an hour of ticks and key presses; samples beyond it are not kept, so the
-// hooks never allocate while the program runs.
-constexpr std::size_t sampleRoom = 300'000;
+// Periods and delays are counted in histograms of fixed size, whose memory is all touched
+// at start: the hooks never allocate, and the figures do not make the program grow.
+struct Histogram {
+  static constexpr int bins = 5000;
+  std::int64_t binNs;
+  std::array<std::uint32_t, bins> counts{};  // the last bin holds everything beyond
+  std::int64_t count = 0;
+  std::int64_t minNs = INT64_MAX;
+  std::int64_t maxNs = 0;
+
+  explicit Histogram(std::int64_t bin) : binNs(bin) {}
+  void add(std::int64_t ns) {
+    counts[static_cast<std::size_t>(std::clamp<std::int64_t>(ns / binNs, 0, bins - 1))]++;
+    ++count;
+    minNs = std::min(minNs, ns);
+    maxNs = std::max(maxNs, ns);
+  }
+  // The middle of the bin holding the fraction's sample.
+  double quantileMs(double fraction) const {
+    const auto wanted = static_cast<std::int64_t>(fraction * static_cast<double>(count - 1));
+    std::int64_t seen = 0;
+    for (int i = 0; i < bins; ++i) {
+      seen += counts[static_cast<std::size_t>(i)];
+      if (seen > wanted) return (i + 0.5) * static_cast<double>(binNs) / 1e6;
+    }
+    return static_cast<double>(maxNs) / 1e6;
+  }
+};
 
 struct Stats {
   std::string path;
@@ -45,7 +70,8 @@ struct Stats {
 
   // Timer thread: tick starts, under a lock because the report reads them at exit.
   std::mutex tickMutex;
-  std::vector<std::int64_t> tickStarts;
+  Histogram tickPeriods{10'000};  // 10 µs bins, up to 50 ms
+  std::int64_t firstTickNs = 0;
   std::int64_t currentTickStartNs = 0;
 
   // Key press to screen: the key's time, then the end of the first tick after it; the first
@@ -53,7 +79,7 @@ struct Stats {
   // shows the key's effect.
   std::atomic<std::int64_t> pendingKeyNs{0};
   std::atomic<std::int64_t> tickAfterKeyNs{0};
-  std::vector<std::int64_t> keyToScreenNs;
+  Histogram keyToScreen{100'000};  // 0.1 ms bins, up to 500 ms
 
   void write() {
     std::FILE* out = std::fopen(path.c_str(), "w");
@@ -75,25 +101,21 @@ struct Stats {
     std::fprintf(out, "peak_rss_kb %ld\n", usage.ru_maxrss);
     {
       std::lock_guard lock(tickMutex);
-      std::fprintf(out, "ticks %zu\n", tickStarts.size());
-      if (tickStarts.size() > 2) {
-        std::vector<std::int64_t> periods;
-        for (std::size_t i = 1; i < tickStarts.size(); ++i) periods.push_back(tickStarts[i] - tickStarts[i - 1]);
-        const double mean = static_cast<double>(tickStarts.back() - tickStarts.front()) / periods.size();
-        std::sort(periods.begin(), periods.end());
-        std::fprintf(out, "tick_mean_ms %.4f\n", mean / 1e6);
-        std::fprintf(out, "tick_median_ms %.3f\n", periods[periods.size() / 2] / 1e6);
-        std::fprintf(out, "tick_min_ms %.3f\n", periods.front() / 1e6);
-        std::fprintf(out, "tick_p99_ms %.3f\n", periods[periods.size() * 99 / 100] / 1e6);
-        std::fprintf(out, "tick_max_ms %.3f\n", periods.back() / 1e6);
+      const std::int64_t ticks = tickPeriods.count + (firstTickNs != 0 ? 1 : 0);
+      std::fprintf(out, "ticks %lld\n", static_cast<long long>(ticks));
+      if (tickPeriods.count > 1) {
+        const double meanNs = static_cast<double>(currentTickStartNs - firstTickNs) / tickPeriods.count;
+        std::fprintf(out, "tick_mean_ms %.4f\n", meanNs / 1e6);
+        std::fprintf(out, "tick_median_ms %.3f\n", tickPeriods.quantileMs(0.5));
+        std::fprintf(out, "tick_min_ms %.3f\n", tickPeriods.minNs / 1e6);
+        std::fprintf(out, "tick_p99_ms %.3f\n", tickPeriods.quantileMs(0.99));
+        std::fprintf(out, "tick_max_ms %.3f\n", tickPeriods.maxNs / 1e6);
       }
     }
-    std::fprintf(out, "key_presses_seen %zu\n", keyToScreenNs.size());
-    if (!keyToScreenNs.empty()) {
-      std::vector<std::int64_t> sorted = keyToScreenNs;
-      std::sort(sorted.begin(), sorted.end());
-      std::fprintf(out, "key_to_screen_median_ms %.2f\n", sorted[sorted.size() / 2] / 1e6);
-      std::fprintf(out, "key_to_screen_max_ms %.2f\n", sorted.back() / 1e6);
+    std::fprintf(out, "key_presses_seen %lld\n", static_cast<long long>(keyToScreen.count));
+    if (keyToScreen.count > 0) {
+      std::fprintf(out, "key_to_screen_median_ms %.1f\n", keyToScreen.quantileMs(0.5));
+      std::fprintf(out, "key_to_screen_max_ms %.1f\n", keyToScreen.maxNs / 1e6);
     }
     std::fclose(out);
   }
@@ -107,8 +129,6 @@ Stats* active = nullptr;
   if (path == nullptr || *path == '\0') return false;
   active = new Stats;  // lives until the process ends: the report is written at exit
   active->path = path;
-  active->tickStarts.reserve(sampleRoom);
-  active->keyToScreenNs.reserve(sampleRoom);
   std::atexit([] { active->write(); });
   return true;
 }();
@@ -124,9 +144,13 @@ void keyPressed() {
 void tickStarted() {
   if (active == nullptr) return;
   const std::int64_t now = nowNs();
-  active->currentTickStartNs = now;
   std::lock_guard lock(active->tickMutex);
-  if (active->tickStarts.size() < sampleRoom) active->tickStarts.push_back(now);
+  if (active->firstTickNs == 0) {
+    active->firstTickNs = now;
+  } else {
+    active->tickPeriods.add(now - active->currentTickStartNs);
+  }
+  active->currentTickStartNs = now;
 }
 
 void tickEnded() {
@@ -151,7 +175,7 @@ void framePresented() {
   const std::int64_t key = active->pendingKeyNs.load();
   const std::int64_t tick = active->tickAfterKeyNs.load();
   if (key != 0 && tick >= key && previousFrameNs >= tick) {
-    if (active->keyToScreenNs.size() < sampleRoom) active->keyToScreenNs.push_back(now - key);
+    active->keyToScreen.add(now - key);
     active->tickAfterKeyNs.store(0);
     active->pendingKeyNs.store(0);
   }
