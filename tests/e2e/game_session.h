@@ -9,15 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/bmp_image.h"
+
 namespace e2e {
 
 // The whole X screen, 0x00RRGGBB.
-struct Screen {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> pixels;
-  std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-};
+using Screen = testsupport::BmpImage;
 
 struct SessionOptions {
   std::vector<std::string> settings;  // NAME=value added to the game's environment, -NAME removed
