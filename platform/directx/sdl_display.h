@@ -24,7 +24,7 @@ SDL_Renderer* makeRenderer(HWND window, bool vsync);
 SDL_Renderer* makeSoftwareRenderer(HWND window);
 
 // Keeps presents in step with the display's refresh (60 Hz where SDL does not know it),
-// for renderers that cannot wait for it themselves.
+// for renderers that cannot wait for it themselves. No wait without a real display.
 class RefreshPacer {
  public:
   void start(HWND window);
