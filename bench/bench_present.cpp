@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/allocation_count.h"
+#include "tests/support/allocation_count.h"
 #include "display/display.h"
 
 namespace {

@@ -4,32 +4,14 @@
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "platform/bass/file_bytes.h"
 #include "platform/bass/mixer.h"
 #include "platform/bass/module_music.h"
-
-namespace {
-
-// Every allocation of the test program is counted while `counting` is set.
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-// Not inlined, so the compiler does not pair malloc and free across them.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "tests/support/allocation_count.h"
 
 namespace {
 
@@ -179,14 +161,12 @@ TEST(Mixer, MixingAllocatesNothing) {
   const StreamSound sound = ramp(11025, 1);
   std::vector<std::int16_t> out(2 * 512);
   mixer.mix(out.data(), 512);  // libopenmpt sets itself up on the first render
-  allocations.store(0);
-  counting.store(true);
+  const long before = allocationCount();
   for (int buffer = 0; buffer < 2 * rate / 512; ++buffer) {
     if (buffer % 20 == 0) mixer.startVoice(sound);
     mixer.mix(out.data(), 512);
   }
-  counting.store(false);
-  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(allocationCount() - before, 0);
 }
 
 TEST(Mixer, AModuleRewoundToItsStartPlaysAsNew) {

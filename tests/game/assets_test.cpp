@@ -3,32 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "game/assets.h"
 #include "game/game_state.h"
 #include "game/level_map.h"
+#include "tests/support/allocation_count.h"
 #include "tests/support/temp_folder.h"
 #include "tools/pak/pak_archive.h"
 #include "tools/pcx_writer/pcx_writer.h"
-
-namespace {
-std::atomic<bool> countingAllocations{false};
-std::atomic<int> allocations{0};
-}  // namespace
-
-// Counts what is allocated while a test asks; not inlined, so malloc and free stay paired.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  if (countingAllocations.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -188,11 +173,9 @@ TEST_F(Composition, ThePlayersSpriteFollowsFacingFireTimerAndTheParityOfX) {
 TEST_F(Composition, ComposingAFrameAllocatesNothing) {
   loadAssets();
   for (Bubble& b : bubblePool->slots) b = Bubble{100, 100, 0, 0};
-  allocations.store(0);
-  countingAllocations.store(true);
+  const long before = allocationCount();
   for (int i = 0; i < 10; ++i) compose();
-  countingAllocations.store(false);
-  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(allocationCount() - before, 0);
 }
 
 TEST_F(Composition, PicturesLoadFromTheArchiveOrFromPlainFiles) {
