@@ -5,9 +5,19 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#ifdef KESTRIX_FATAL_ERROR_THROWS
-#include <stdexcept>
-#endif
+#include <cstring>
+
+FatalErrorReporter fatalErrorReporter = showFatalErrorBox;
+const char* fatalErrorProgramName = "Error";
+
+void showFatalErrorBox(const char* message) { MessageBoxA(nullptr, message, "Error", MB_OK); }
+
+void reportFatalErrorOnStandardError(const char* message) {
+  std::size_t length = std::strlen(message);
+  while (length > 0 && (message[length - 1] == '\n' || message[length - 1] == '\r')) --length;
+  std::fprintf(stderr, "%s: %.*s\n", fatalErrorProgramName, static_cast<int>(length), message);
+  std::fflush(stderr);
+}
 
 void fatalError(const char* format, ...) {
   char message[1024];
@@ -15,10 +25,6 @@ void fatalError(const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(message, sizeof message, format, args);  // cuts what does not fit
   va_end(args);
-#ifdef KESTRIX_FATAL_ERROR_THROWS
-  throw std::runtime_error(message);
-#else
-  MessageBoxA(nullptr, message, "Error", MB_OK);
+  fatalErrorReporter(message);
   std::exit(1);
-#endif
 }

@@ -1,7 +1,7 @@
 // Fuzzes the PCX loader with any bytes as a file in memory. The first input byte sets up
 // the call: bit 0 asks for a palette, the other bits give the buffer's room in 2 KiB steps
 // (0 to 254 KiB), allocated to the byte so that AddressSanitizer sees any write past it.
-// The rest of the input is the file. Refusals throw in this build and are expected.
+// The rest of the input is the file. Refusals throw (refusal_throws.cpp) and are expected.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
