@@ -27,11 +27,12 @@ std::vector<unsigned char> referenceBytes(int format, std::uint32_t p) {
   return {static_cast<unsigned char>(w), static_cast<unsigned char>(w >> 8)};
 }
 
-// Every loop that writes a format.
+// Every loop that writes a format and can run on this processor.
 std::vector<std::pair<int, ConvertRow>> rowLoops() {
   std::vector<std::pair<int, ConvertRow>> loops = {{24, rowTo24Plain},  {24, rowTo24Sse2},    {565, rowTo565Plain},
                                                    {565, rowTo565Sse2}, {555, rowTo555Plain}, {555, rowTo555Sse2}};
   if (hasSsse3()) loops.emplace_back(24, rowTo24Ssse3);
+  if (hasAvx2()) loops.insert(loops.end(), {{565, rowTo565Avx2}, {555, rowTo555Avx2}});
   return loops;
 }
 
