@@ -24,6 +24,13 @@ ConvertRow rowTo24Fast() {
   return chosen;
 }
 
+// AVX2's multiply-adds pack sixteen 16-bit pixels in fewer steps than SSE2 takes for eight.
+ConvertRow rowTo16Fast(int green6Bit) {
+  static const bool avx2 = hasAvx2();
+  if (green6Bit != 0) return avx2 ? rowTo565Avx2 : rowTo565Sse2;
+  return avx2 ? rowTo555Avx2 : rowTo555Sse2;
+}
+
 }  // namespace
 
 void convertFrame(const std::uint32_t* source, void* destination, LONG destinationPitch) {
@@ -43,8 +50,7 @@ void convertFrame(const std::uint32_t* source, void* destination, LONG destinati
       convertRows(source, destination, destinationPitch, width, height, rowTo24Fast());
       break;
     case 16:
-      convertRows(source, destination, destinationPitch, width, height,
-                  displaySettings.green6Bit != 0 ? rowTo565Sse2 : rowTo555Sse2);
+      convertRows(source, destination, destinationPitch, width, height, rowTo16Fast(displaySettings.green6Bit));
       break;
     case 8:
       ditherTo332(source, destination, destinationPitch, width, height);

@@ -22,3 +22,9 @@ void rowTo555Sse2(const std::uint32_t* source, void* destination, int width);
 // hasSsse3() holds (it is the plain loop where the build is not for x86).
 void rowTo24Ssse3(const std::uint32_t* source, void* destination, int width);
 bool hasSsse3();
+
+// The 16-bit rows with AVX2 multiply-adds, sixteen pixels at a time. Call them only where
+// hasAvx2() holds (they are the plain loops where the build is not for x86).
+void rowTo565Avx2(const std::uint32_t* source, void* destination, int width);
+void rowTo555Avx2(const std::uint32_t* source, void* destination, int width);
+bool hasAvx2();

@@ -22,25 +22,23 @@ inline __m128i packFour24(__m128i pixels) {
 inline __m128i load4(const std::uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void store16(unsigned char* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
-// The 16-bit words sit in 32-bit lanes; sign-extending them lets the signed saturating
-// pack narrow them without change.
-inline __m128i narrowWords(__m128i low4, __m128i high4) {
-  return _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(low4, 16), 16), _mm_srai_epi32(_mm_slli_epi32(high4, 16), 16));
+// A 16-bit pixel in each 32-bit lane. Masked to their top five bits, blue and red are the
+// low and high 16-bit halves of the pixel, so one multiply-add puts red above blue
+// (redWeight: 2048 for 5-6-5, 1024 for 5-5-5) in fewer steps than a shift and a mask each;
+// green is shifted in between. The result is the pixel's word shifted left by three;
+// moved to the top half and back with its sign, it narrows through the signed saturating
+// pack unchanged.
+template <int greenShift, int greenKeep, int redWeight>
+inline __m128i to16(__m128i p) {
+  const __m128i redBlue =
+      _mm_madd_epi16(_mm_and_si128(p, _mm_set1_epi32(0x00F800F8)), _mm_set1_epi32(redWeight << 16 | 1));
+  const __m128i green = _mm_and_si128(_mm_srli_epi32(p, greenShift), _mm_set1_epi32(greenKeep));
+  return _mm_srai_epi32(_mm_slli_epi32(_mm_or_si128(redBlue, green), 13), 16);
 }
 
-inline __m128i to565(__m128i p) {
-  const __m128i red = _mm_and_si128(_mm_srli_epi32(p, 8), _mm_set1_epi32(0xF800));
-  const __m128i green = _mm_and_si128(_mm_srli_epi32(p, 5), _mm_set1_epi32(0x07E0));
-  const __m128i blue = _mm_and_si128(_mm_srli_epi32(p, 3), _mm_set1_epi32(0x001F));
-  return _mm_or_si128(_mm_or_si128(red, green), blue);
-}
-
-inline __m128i to555(__m128i p) {
-  const __m128i red = _mm_and_si128(_mm_srli_epi32(p, 9), _mm_set1_epi32(0x7C00));
-  const __m128i green = _mm_and_si128(_mm_srli_epi32(p, 6), _mm_set1_epi32(0x03E0));
-  const __m128i blue = _mm_and_si128(_mm_srli_epi32(p, 3), _mm_set1_epi32(0x001F));
-  return _mm_or_si128(_mm_or_si128(red, green), blue);
-}
+// Green's top six bits to bits 8-13, or its top five to bits 8-12.
+inline __m128i to565(__m128i p) { return to16<2, 0x3F00, 2048>(p); }
+inline __m128i to555(__m128i p) { return to16<3, 0x1F00, 1024>(p); }
 
 }  // namespace
 
@@ -64,7 +62,7 @@ void rowTo565Sse2(const std::uint32_t* source, void* destination, int width) {
   auto* to = static_cast<unsigned char*>(destination);
   int x = 0;
   for (; x + 8 <= width; x += 8, source += 8, to += 16) {
-    store16(to, narrowWords(to565(load4(source)), to565(load4(source + 4))));
+    store16(to, _mm_packs_epi32(to565(load4(source)), to565(load4(source + 4))));
   }
   rowTo565Plain(source, to, width - x);
 }
@@ -73,7 +71,7 @@ void rowTo555Sse2(const std::uint32_t* source, void* destination, int width) {
   auto* to = static_cast<unsigned char*>(destination);
   int x = 0;
   for (; x + 8 <= width; x += 8, source += 8, to += 16) {
-    store16(to, narrowWords(to555(load4(source)), to555(load4(source + 4))));
+    store16(to, _mm_packs_epi32(to555(load4(source)), to555(load4(source + 4))));
   }
   rowTo555Plain(source, to, width - x);
 }

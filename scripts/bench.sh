@@ -5,13 +5,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIX_TESTS=OFF >/dev/null
-cmake --build build/bench
 filter=${1:-}
 [ $# -gt 0 ] && shift
-for program in build/bench/bench/bench_*; do
-  [ -x "$program" ] || continue
-  case $(basename "$program") in *"$filter"*) ;; *) continue ;; esac
-  echo "=== $(basename "$program")"
-  "$program" "$@"
+# Only the programs asked for are built: the machine may be shared.
+programs=()
+for source in bench/bench_*.cpp; do
+  name=$(basename "$source" .cpp)
+  case $name in *"$filter"*) programs+=("$name") ;; esac
+done
+[ ${#programs[@]} -gt 0 ] || { echo "no benchmark program matches '$filter'" >&2; exit 2; }
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIX_TESTS=OFF >/dev/null
+cmake --build build/bench --target "${programs[@]}"
+for name in "${programs[@]}"; do
+  echo "=== $name"
+  "build/bench/bench/$name" "$@"
 done
