@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/file_bytes.h"
+#include "tools/common/tool_output.h"
 #include "tools/pak/pak_archive.h"
 #include "tools/pcx_writer/pcx_writer.h"
 
