@@ -84,7 +84,8 @@ TEST_F(PcxTool, RefusalsGiveAMessageAndANonZeroExit) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.output.find("none.pcx"), std::string::npos);
 
-  for (const char* broken : {"P3\n1 1\n255\n1 2 3\n", "P6\n2 2\n255\nabc", "P6\n1 1\n0\nabc", "P6\n0 1\n255\n"}) {
+  for (const char* broken :
+       {"P3\n1 1\n255\n1 2 3\n", "P6\n2 2\n255\nabc", "P6\n1 1\n0\nabc", "P6\n0 1\n255\n", "P6\n1 1\n2\n\1\2\3"}) {
     writeBytes("bad.ppm", textBytes(broken));
     const ToolRun run = pcx("to-pcx bad.ppm out.pcx");
     EXPECT_EQ(run.status, 1) << broken;

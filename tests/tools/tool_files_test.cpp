@@ -115,7 +115,7 @@ TEST_F(ToolFiles, AFailedWriteKeepsTheOldFileAndSaysSo) {
       {pak + " extract kestrix.pak FONDO.PCX out", "out"},
       {pcx + " to-ppm fondo.pcx out", "out"},
       {pcx + " to-pcx in.ppm out", "out"},
-      {tool(KESTRIX_ART_PATH) + " art", "art/fondo.pcx"},
+      {tool(KESTRIX_ART_PATH) + " art", "art/pacod1.pcx"},  // the first it writes
       {tool(KESTRIX_MUSIC_PATH) + " out", "out"},
       {tool(KESTRIX_SOUND_PATH) + " out", "out"},
       {snapshot + " out < /dev/null", "out"},
