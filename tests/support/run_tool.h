@@ -2,6 +2,7 @@
 // (standard error joined to standard output).
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -26,4 +27,11 @@ inline ToolRun runShell(const std::string& commandLine) {
 
 inline ToolRun runTool(const std::string& program, const std::string& arguments) {
   return runShell("'" + program + "' " + arguments);
+}
+
+// A tool's refusal: exit code 1 and a message that holds `reason`.
+inline ::testing::AssertionResult refused(const ToolRun& run, const std::string& reason) {
+  if (run.status == 1 && run.output.find(reason) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "exit code " << run.status << " and, without \"" << reason
+                                       << "\":\n" << run.output;
 }

@@ -4,7 +4,6 @@
 //
 // The artwork lives in the source (tools/art/sprites.cpp, tools/art/background.cpp), so
 // the same files come out byte for byte on every run.
-#include <cstdio>
 #include <filesystem>
 
 #include "display/fatal_error.h"
@@ -16,10 +15,7 @@ int main(int argc, char** argv) {
   fatalErrorReporter = reportFatalErrorOnStandardError;
   fatalErrorProgramName = "kestrix-art";
   return toolMain("kestrix-art", [&] {
-    if (argc != 2) {
-      std::fprintf(stderr, "usage: kestrix-art FOLDER\n  writes the game's pictures (fondo.pcx, pompa.pcx, ...) into FOLDER\n");
-      return 2;
-    }
+    if (argc != 2) return showUsage("usage: kestrix-art FOLDER\n  writes the game's pictures (fondo.pcx, ...) into FOLDER\n", false);
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
     for (const Picture& picture : gamePictures()) {

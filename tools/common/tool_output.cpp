@@ -26,6 +26,15 @@ void writeStandardOutput(std::string_view text) {
   if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) standardOutputFailed(errno);
 }
 
+int showUsage(const char* usage, bool asked) {
+  if (!asked) {
+    std::fputs(usage, stderr);
+    return 2;
+  }
+  writeStandardOutput(usage);
+  return 0;
+}
+
 int toolMain(const char* name, const std::function<int()>& body) {
   try {
     const int code = body();

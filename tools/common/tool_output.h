@@ -13,6 +13,10 @@ void writeFileBytes(const std::string& path, const std::vector<unsigned char>& b
 // Throws std::runtime_error when standard output refuses the text (a full disk, /dev/full).
 void writeStandardOutput(std::string_view text);
 
+// The usage text: on standard output with exit code 0 when it was asked for (-h, --help),
+// else on standard error with exit code 2.
+int showUsage(const char* usage, bool asked);
+
 // Runs `body` and returns its exit code once standard output is flushed and closed without
 // error. A std::exception thrown on the way (a refused input, a failed write, standard
 // output at the close) ends in "<name>: <what>" on standard error and exit code 1.

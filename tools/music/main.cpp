@@ -1,6 +1,5 @@
 // kestrix-music: writes the game's music, the module "cagadon.it", to the path given
 // (default: "cagadon.it" in the working directory). Same bytes on every run.
-#include <cstdio>
 #include <cstring>
 
 #include "tools/common/tool_output.h"
@@ -8,12 +7,8 @@
 
 int main(int argc, char** argv) {
   return toolMain("kestrix-music", [&] {
-    if (argc > 2 || (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
-      constexpr const char* usage = "usage: kestrix-music [output.it]   (default: cagadon.it)\n";
-      if (argc > 2) std::fputs(usage, stderr);
-      else writeStandardOutput(usage);
-      return argc > 2 ? 2 : 0;
-    }
+    const bool help = argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0);
+    if (argc > 2 || help) return showUsage("usage: kestrix-music [output.it]   (default: cagadon.it)\n", help);
     writeFileBytes(argc == 2 ? argv[1] : "cagadon.it", writeIt(composeCagadon()));
     return 0;
   });

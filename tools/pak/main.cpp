@@ -98,11 +98,8 @@ int main(int argc, char** argv) {
       list(args[1]);
     } else if (command == "extract" && args.size() == 4) {
       extract(args[1], args[2], args[3]);
-    } else if (command == "-h" || command == "--help") {
-      writeStandardOutput(usage);
     } else {
-      std::fputs(usage, stderr);
-      return 2;
+      return showUsage(usage, command == "-h" || command == "--help");
     }
     return 0;
   });

@@ -117,11 +117,8 @@ int main(int argc, char** argv) {
       toPcx(args[1], args[2]);
     } else if (command == "to-ppm" && args.size() == 3) {
       toPpm(args[1], args[2]);
-    } else if (command == "-h" || command == "--help") {
-      writeStandardOutput(usage);
     } else {
-      std::fputs(usage, stderr);
-      return 2;
+      return showUsage(usage, command == "-h" || command == "--help");
     }
     return 0;
   });

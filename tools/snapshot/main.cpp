@@ -61,11 +61,6 @@ int main(int argc, char** argv) {
   fatalErrorProgramName = "kestrix-snapshot";
   return toolMain("kestrix-snapshot", [&] {
     if (argc == 2 && argv[1][0] != '-') return snapshot(argv[1]);
-    if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
-      writeStandardOutput(usage);
-      return 0;
-    }
-    std::fputs(usage, stderr);
-    return 2;
+    return showUsage(usage, argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0));
   });
 }

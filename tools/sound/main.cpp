@@ -1,6 +1,5 @@
 // kestrix-sound: writes the game's jump sound, "saltito.mp3", to the path given (default:
 // "saltito.mp3" in the working directory). Same bytes on every run with the same LAME.
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -14,12 +13,8 @@ constexpr int bitRateKbps = 96;
 
 int main(int argc, char** argv) {
   return toolMain("kestrix-sound", [&] {
-    if (argc > 2 || (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
-      constexpr const char* usage = "usage: kestrix-sound [output.mp3]   (default: saltito.mp3)\n";
-      if (argc > 2) std::fputs(usage, stderr);
-      else writeStandardOutput(usage);
-      return argc > 2 ? 2 : 0;
-    }
+    const bool help = argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0);
+    if (argc > 2 || help) return showUsage("usage: kestrix-sound [output.mp3]   (default: saltito.mp3)\n", help);
     const std::vector<std::uint8_t> bytes = encodeMp3(synthesiseBoing(), boingRate, bitRateKbps);
     if (bytes.empty()) throw std::runtime_error("the MP3 encoder failed");
     writeFileBytes(argc == 2 ? argv[1] : "saltito.mp3", bytes);

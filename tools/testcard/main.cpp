@@ -106,8 +106,7 @@ int main(int argc, char** argv) {
   fatalErrorProgramName = "kestrix-testcard";
   return toolMain("kestrix-testcard", [&] {
     if (argc > 2 || (argc == 2 && std::strtod(argv[1], nullptr) <= 0.0)) {
-      std::fprintf(stderr, "usage: kestrix-testcard [seconds]\n");
-      return 2;
+      return showUsage("usage: kestrix-testcard [seconds]\n", false);
     }
     return showCard(argc == 2 ? std::strtod(argv[1], nullptr) : 0.0);
   });

@@ -46,12 +46,6 @@ int main(int argc, char** argv) {
   fatalErrorProgramName = "kestrix-trace";
   return toolMain("kestrix-trace", [&] {
     if (argc == 1) return trace();
-    const bool help = std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0;
-    if (!help) {
-      std::fputs(usage, stderr);
-      return 2;
-    }
-    writeStandardOutput(usage);
-    return 0;
+    return showUsage(usage, argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0));
   });
 }
