@@ -51,7 +51,7 @@ bool parseTickKeys(std::string_view line, TickKeys& keys, std::string& error) {
 bool KeyScript::next(TickKeys& keys) {
   text_.clear();
   int c;
-  while ((c = std::getc(in_)) != EOF && c != '\n') {
+  while ((c = getc_unlocked(in_)) != EOF && c != '\n') {  // the stream is this reader's alone
     if (text_.size() == keyScriptLineMax) {
       throw KeyScriptError("line " + std::to_string(lineNumber_ + 1) + " is longer than " +
                            std::to_string(keyScriptLineMax) + " bytes");
