@@ -4,7 +4,8 @@
 # warnings-as-errors build with every test; the unit tests under AddressSanitizer with
 # UndefinedBehaviorSanitizer; the threaded ones under ThreadSanitizer; both sanitizer
 # builds also play a scripted session of the real game under Xvfb; the fuzz targets, each
-# for a minute. KESTRIX_TEST_CONFIGS picks a subset, e.g. "release asan".
+# for a minute (the PCX loader, the opener, and the tools' PPM, archive and key-script
+# readers). KESTRIX_TEST_CONFIGS picks a subset, e.g. "release asan".
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
@@ -49,10 +50,10 @@ for config in $configs; do
       cmake -S . -B build/test-fuzz -G Ninja -DKESTRIX_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKESTRIX_FUZZ=ON -DKESTRIX_TESTS=OFF \
         -DKESTRIX_BENCH=OFF >/dev/null
-      cmake --build build/test-fuzz -j "$jobs" --target fuzz_pcx fuzz_resource fuzz_seeds
+      cmake --build build/test-fuzz -j "$jobs" --target fuzz_pcx fuzz_resource fuzz_ppm fuzz_pak fuzz_keys fuzz_seeds
       fuzz_dir=$PWD/build/test-fuzz/fuzz
       "$fuzz_dir/fuzz_seeds" "$fuzz_dir/seeds"
-      for target in pcx resource; do
+      for target in pcx resource ppm pak keys; do
         rm -rf "$fuzz_dir/corpus-$target"
         mkdir -p "$fuzz_dir/corpus-$target"
         # Any finding (crash, sanitizer report, leak, timeout) ends the run with non-zero.

@@ -1,6 +1,7 @@
-// Writes the fuzzers' seed corpora into OUT/pcx and OUT/resource: small valid pictures of
-// every kind the loader reads, and archives that hold them, all made by the project's own
-// writers.
+// Writes the fuzzers' seed corpora into OUT/pcx, OUT/resource, OUT/ppm, OUT/pak and
+// OUT/keys: small valid pictures of every kind the loader reads, archives that hold them,
+// PPM pictures and key scripts, all made by the project's own writers or as people write
+// them.
 //
 //   fuzz_seeds OUT
 #include <cstdint>
@@ -9,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/file_bytes.h"
+#include "tools/common/tool_output.h"
 #include "tools/pak/pak_archive.h"
+#include "tools/pcx/ppm.h"
 #include "tools/pcx_writer/pcx_writer.h"
 
 namespace {
@@ -50,6 +52,15 @@ Bytes resourceSeed(const std::string& name, const Bytes& archive) {
   return seed;
 }
 
+// Each seed as OUT/<corpus>/seed<N>.
+void writeSeeds(const std::filesystem::path& folder, const std::vector<Bytes>& seeds) {
+  std::filesystem::create_directories(folder);
+  int number = 0;
+  for (const Bytes& seed : seeds) writeFileBytes((folder / ("seed" + std::to_string(number++))).string(), seed);
+}
+
+Bytes text(const std::string& characters) { return Bytes(characters.begin(), characters.end()); }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -58,8 +69,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path out = argv[1];
-  std::filesystem::create_directories(out / "pcx");
-  std::filesystem::create_directories(out / "resource");
 
   Bytes palette(768);
   for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<unsigned char>(i * 5);
@@ -67,24 +76,30 @@ int main(int argc, char** argv) {
   const std::vector<std::uint8_t> indices = indexPicture(7, 4);
 
   const Bytes spriteRle = encodePcx3(sprite.data(), 16, 16, true);
-  const std::vector<Bytes> pictures = {
-      pcxSeed(0x02, spriteRle),  // 2 KiB of room, no palette
-      pcxSeed(0x02, encodePcx3(odd.data(), 5, 3, false)),
-      pcxSeed(0x03, encodePcx1(indices.data(), 7, 4, true, palette.data())),  // with a palette
-      pcxSeed(0x03, encodePcx1(indices.data(), 7, 4, false, palette.data())),
-      pcxSeed(0x02, encodePcx1(indices.data(), 7, 4, true, nullptr)),
-  };
-  int number = 0;
-  for (const Bytes& picture : pictures) {
-    writeFileBytes((out / "pcx" / ("seed" + std::to_string(number++))).string(), picture);
-  }
+  writeSeeds(out / "pcx", {
+                              pcxSeed(0x02, spriteRle),  // 2 KiB of room, no palette
+                              pcxSeed(0x02, encodePcx3(odd.data(), 5, 3, false)),
+                              pcxSeed(0x03, encodePcx1(indices.data(), 7, 4, true, palette.data())),  // a palette
+                              pcxSeed(0x03, encodePcx1(indices.data(), 7, 4, false, palette.data())),
+                              pcxSeed(0x02, encodePcx1(indices.data(), 7, 4, true, nullptr)),
+                          });
 
   const Bytes archive = buildArchive({{"Fondo.PCX", spriteRle},
                                       {"paleta.pcx", encodePcx1(indices.data(), 7, 4, true, palette.data())},
                                       {"texto.txt", Bytes{'h', 'o', 'l', 'a'}}});
-  number = 0;
+  std::vector<Bytes> lookups;
   for (const char* name : {"fondo.pcx", "PALETA.PCX", "texto.txt", "", "otro.pcx"}) {
-    writeFileBytes((out / "resource" / ("seed" + std::to_string(number++))).string(), resourceSeed(name, archive));
+    lookups.push_back(resourceSeed(name, archive));
   }
+  writeSeeds(out / "resource", lookups);
+
+  // The tools' readers: PPM pictures (a comment, two-byte samples), archives as kestrix-pak
+  // writes them (an empty member among others), key scripts.
+  Bytes wide = text("P6 1 2 65535\n");
+  wide.insert(wide.end(), {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x01, 0x12, 0x34, 0x00, 0x00, 0xFF, 0xFE});
+  writeSeeds(out / "ppm", {encodePpm({5, 3, odd}), text("P6\n# made by hand\n2 1\n255\nabcdef"), wide});
+  writeSeeds(out / "pak", {archive, buildArchive({{"vacio", {}}, {"b.pcx", spriteRle}, {"c", {'c'}}}),
+                           buildArchive({{"solo.bin", {}}})});
+  writeSeeds(out / "keys", {text("\nright\nUP SPACE\n\nleft,space\n"), text("RIGHT+up\r\nspace\tLEFT"), text("JUMP\n")});
   return 0;
 }

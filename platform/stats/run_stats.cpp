@@ -10,13 +10,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <csignal>
+#include <cstdarg>
 #include <mutex>
+#include <stdexcept>
 #include <string>
+
+#include "platform/files/output_file.h"
 
 namespace platform::stats {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr const char* figuresStart = "frames ";  // the first line of every figures file
 
 std::int64_t nowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
@@ -26,6 +33,16 @@ std::int64_t threadCpuNs() {
   timespec t{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+}
+
+// printf into a string.
+__attribute__((format(printf, 2, 3))) void append(std::string& out, const char* format, ...) {
+  char line[128];
+  va_list args;
+  va_start(args, format);
+  const int length = std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  out.append(line, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof line) - 1)));
 }
 
 // Periods and delays are counted in histograms of fixed size, whose memory is all touched
@@ -81,47 +98,64 @@ struct Stats {
   std::atomic<std::int64_t> tickAfterKeyNs{0};
   Histogram keyToScreen{100'000};  // 0.1 ms bins, up to 500 ms
 
-  void write() {
-    std::FILE* out = std::fopen(path.c_str(), "w");
-    if (out == nullptr) return;
+  std::string figures() {
+    std::string out;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const double cpuMs = usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 + usage.ru_stime.tv_sec * 1e3 +
                          usage.ru_stime.tv_usec / 1e3;
-    std::fprintf(out, "frames %lld\n", static_cast<long long>(frames));
-    if (frames > 0) std::fprintf(out, "first_frame_ms %.1f\n", (firstFrameNs - loadedNs) / 1e6);
+    append(out, "%s%lld\n", figuresStart, static_cast<long long>(frames));
+    if (frames > 0) append(out, "first_frame_ms %.1f\n", (firstFrameNs - loadedNs) / 1e6);
     if (frames > 1) {
       const double seconds = (lastFrameNs - firstFrameNs) / 1e9;
-      std::fprintf(out, "fps %.2f\n", (frames - 1) / seconds);
-      std::fprintf(out, "main_cpu_per_frame_ms %.3f\n", (lastFrameCpuNs - firstFrameCpuNs) / 1e6 / (frames - 1));
-      std::fprintf(out, "process_cpu_per_frame_ms %.3f\n", cpuMs / frames);
+      append(out, "fps %.2f\n", (frames - 1) / seconds);
+      append(out, "main_cpu_per_frame_ms %.3f\n", (lastFrameCpuNs - firstFrameCpuNs) / 1e6 / (frames - 1));
+      append(out, "process_cpu_per_frame_ms %.3f\n", cpuMs / frames);
     }
-    std::fprintf(out, "process_cpu_ms %.1f\n", cpuMs);
-    std::fprintf(out, "run_s %.2f\n", (nowNs() - loadedNs) / 1e9);
-    std::fprintf(out, "peak_rss_kb %ld\n", usage.ru_maxrss);
+    append(out, "process_cpu_ms %.1f\n", cpuMs);
+    append(out, "run_s %.2f\n", (nowNs() - loadedNs) / 1e9);
+    append(out, "peak_rss_kb %ld\n", usage.ru_maxrss);
     {
       std::lock_guard lock(tickMutex);
       const std::int64_t ticks = tickPeriods.count + (firstTickNs != 0 ? 1 : 0);
-      std::fprintf(out, "ticks %lld\n", static_cast<long long>(ticks));
+      append(out, "ticks %lld\n", static_cast<long long>(ticks));
       if (tickPeriods.count > 1) {
         const double meanNs = static_cast<double>(currentTickStartNs - firstTickNs) / tickPeriods.count;
-        std::fprintf(out, "tick_mean_ms %.4f\n", meanNs / 1e6);
-        std::fprintf(out, "tick_median_ms %.3f\n", tickPeriods.quantileMs(0.5));
-        std::fprintf(out, "tick_min_ms %.3f\n", tickPeriods.minNs / 1e6);
-        std::fprintf(out, "tick_p99_ms %.3f\n", tickPeriods.quantileMs(0.99));
-        std::fprintf(out, "tick_max_ms %.3f\n", tickPeriods.maxNs / 1e6);
+        append(out, "tick_mean_ms %.4f\n", meanNs / 1e6);
+        append(out, "tick_median_ms %.3f\n", tickPeriods.quantileMs(0.5));
+        append(out, "tick_min_ms %.3f\n", tickPeriods.minNs / 1e6);
+        append(out, "tick_p99_ms %.3f\n", tickPeriods.quantileMs(0.99));
+        append(out, "tick_max_ms %.3f\n", tickPeriods.maxNs / 1e6);
       }
     }
-    std::fprintf(out, "key_presses_seen %lld\n", static_cast<long long>(keyToScreen.count));
+    append(out, "key_presses_seen %lld\n", static_cast<long long>(keyToScreen.count));
     if (keyToScreen.count > 0) {
-      std::fprintf(out, "key_to_screen_median_ms %.1f\n", keyToScreen.quantileMs(0.5));
-      std::fprintf(out, "key_to_screen_max_ms %.1f\n", keyToScreen.maxNs / 1e6);
+      append(out, "key_to_screen_median_ms %.1f\n", keyToScreen.quantileMs(0.5));
+      append(out, "key_to_screen_max_ms %.1f\n", keyToScreen.maxNs / 1e6);
     }
-    std::fclose(out);
+    return out;
   }
 };
 
 Stats* active = nullptr;
+
+// The figures are written like the tools' files (platform/files): the old file stays whole
+// if writing fails, and a FIFO nobody reads is refused at once. An existing file is replaced
+// only when it is empty or holds earlier figures, so that a mistyped name never costs one
+// of the game's data files. Failures are told on standard error.
+void writeFigures(const std::string& path, const std::string& figures) {
+  std::signal(SIGPIPE, SIG_IGN);  // the process is ending: a reader that left costs the figures only
+  try {
+    files::OutputFile out(path);
+    if (!out.replacedFile().empty() && !files::isEmptyOrStartsWith(out.replacedFile(), figuresStart)) {
+      throw std::runtime_error(path + " holds something else than figures; it is left as it was");
+    }
+    out.write(figures.data(), figures.size());
+    out.commit();
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "KESTRIX_STATS: %s\n", failure.what());
+  }
+}
 
 // Set up during static initialisation, so that the start-up time counts from there.
 [[maybe_unused]] const bool started = [] {
@@ -129,7 +163,7 @@ Stats* active = nullptr;
   if (path == nullptr || *path == '\0') return false;
   active = new Stats;  // lives until the process ends: the report is written at exit
   active->path = path;
-  std::atexit([] { active->write(); });
+  std::atexit([] { writeFigures(active->path, active->figures()); });
   return true;
 }();
 

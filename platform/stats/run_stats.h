@@ -1,7 +1,9 @@
 // Figures of a running program for measurements, off unless the environment names a file
 // in KESTRIX_STATS: frames presented, start-up to the first frame, CPU per frame, memory,
 // the tick timer's periods and how long a key press takes to reach the screen. Written as
-// "name value" lines when the process exits. The hooks cost one relaxed load when off.
+// "name value" lines when the process exits, the way the tools write their files; a file
+// that exists is replaced only when it is empty or holds earlier figures, and a failure is
+// told on standard error. The hooks cost one relaxed load when off.
 #pragma once
 
 namespace platform::stats {

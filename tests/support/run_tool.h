@@ -2,6 +2,7 @@
 // (standard error joined to standard output).
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -12,12 +13,25 @@ struct ToolRun {
   std::string output;
 };
 
-inline ToolRun runTool(const std::string& program, const std::string& arguments) {
+// A whole shell command line, for what a test sets up around a tool: limits, traps,
+// redirections, pipes.
+inline ToolRun runShell(const std::string& commandLine) {
   ToolRun result;
-  FILE* pipe = popen(("'" + program + "' " + arguments + " 2>&1").c_str(), "r");
+  FILE* pipe = popen(("(" + commandLine + ") 2>&1").c_str(), "r");
   if (pipe == nullptr) return result;
   for (int c; (c = std::fgetc(pipe)) != EOF;) result.output += static_cast<char>(c);
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+inline ToolRun runTool(const std::string& program, const std::string& arguments) {
+  return runShell("'" + program + "' " + arguments);
+}
+
+// A tool's refusal: exit code 1 and a message that holds `reason`.
+inline ::testing::AssertionResult refused(const ToolRun& run, const std::string& reason) {
+  if (run.status == 1 && run.output.find(reason) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "exit code " << run.status << " and, without \"" << reason
+                                       << "\":\n" << run.output;
 }

@@ -1,10 +1,13 @@
 // kestrix-pcx in both directions: a PPM from an editor becomes a picture the game loads,
-// and any picture the loader takes comes back out as the game sees it.
+// and any picture the loader takes comes back out as the game sees it. Inputs are read once
+// (a pipe will do), and a header cannot ask for more room than its file could fill.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/pcx.h"
@@ -15,7 +18,8 @@
 
 namespace {
 
-ToolRun pcx(const std::string& arguments) { return runTool(KESTRIX_PCX_PATH, arguments); }
+// A run that waits (on a FIFO, say) ends in failure instead of holding the test up.
+ToolRun pcx(const std::string& arguments) { return runShell("timeout 30 '" KESTRIX_PCX_PATH "' " + arguments); }
 
 Bytes joined(Bytes head, const Bytes& tail) {
   head.insert(head.end(), tail.begin(), tail.end());
@@ -70,26 +74,56 @@ TEST_F(PcxTool, OnePlanePicturesComeOutThroughTheirPaletteOrAsGrey) {
 
 TEST_F(PcxTool, RefusalsGiveAMessageAndANonZeroExit) {
   writeBytes("four.pcx", pcxFile({.bitsPerPixel = 4}));
-  const ToolRun refused = pcx("to-ppm four.pcx out.ppm");
-  EXPECT_NE(refused.status, 0);
-  EXPECT_NE(refused.output.find("UNICAMENTE IMPLEMENTADO 8 BITS POR PIXEL Y PLANO."), std::string::npos);
-
+  EXPECT_TRUE(refused(pcx("to-ppm four.pcx out.ppm"), "UNICAMENTE IMPLEMENTADO 8 BITS POR PIXEL Y PLANO."));
   writeBytes("cut.pcx", pcxFile({.width = 4, .height = 4}, {1, 2, 3}));
-  EXPECT_NE(pcx("to-ppm cut.pcx out.ppm").output.find("EL FICHERO cut.pcx ESTA INCOMPLETO"), std::string::npos);
-  const ToolRun missing = pcx("to-ppm none.pcx out.ppm");
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.output.find("none.pcx"), std::string::npos);
+  EXPECT_TRUE(refused(pcx("to-ppm cut.pcx out.ppm"), "EL FICHERO cut.pcx ESTA INCOMPLETO"));
+  EXPECT_TRUE(refused(pcx("to-ppm none.pcx out.ppm"), "none.pcx"));
 
-  for (const char* broken : {"P3\n1 1\n255\n1 2 3\n", "P6\n2 2\n255\nabc", "P6\n1 1\n0\nabc", "P6\n0 1\n255\n"}) {
+  for (const char* broken :
+       {"P3\n1 1\n255\n1 2 3\n", "P6\n2 2\n255\nabc", "P6\n1 1\n0\nabc", "P6\n0 1\n255\n", "P6\n1 1\n2\n\1\2\3"}) {
     writeBytes("bad.ppm", textBytes(broken));
-    const ToolRun run = pcx("to-pcx bad.ppm out.pcx");
-    EXPECT_EQ(run.status, 1) << broken;
-    EXPECT_NE(run.output.find("kestrix-pcx: "), std::string::npos) << run.output;
+    EXPECT_TRUE(refused(pcx("to-pcx bad.ppm out.pcx"), "kestrix-pcx: ")) << broken;
   }
   EXPECT_FALSE(std::filesystem::exists("out.pcx"));
   EXPECT_FALSE(std::filesystem::exists("out.ppm"));
   EXPECT_EQ(pcx("to-ppm only-one.pcx").status, 2);
   EXPECT_EQ(pcx("").status, 2);
+}
+
+TEST_F(PcxTool, ReadsItsInputOnceSoAPipeWillDo) {
+  std::filesystem::copy_file(KESTRIX_ASSETS_DIR "/fondo.pcx", "fondo.pcx");
+  ASSERT_EQ(pcx("to-ppm fondo.pcx file.ppm").status, 0);
+  const ToolRun piped = runShell("cat fondo.pcx | '" KESTRIX_PCX_PATH "' to-ppm /dev/stdin pipe.ppm");
+  ASSERT_EQ(piped.status, 0) << piped.output;
+  EXPECT_EQ(readBytes("pipe.ppm"), readBytes("file.ppm"));
+}
+
+TEST_F(PcxTool, AHeaderGetsNoMoreRoomThanItsFileCouldFill) {
+  // Each header with its data: far fewer bytes than the picture it claims, even run-length
+  // encoded (a code and its value give at most 63 bytes).
+  const std::vector<std::pair<Bytes, std::string>> claims = {
+      {pcxFile({.width = 65535, .height = 16000}), "65535 x 16000"},
+      {pcxFile({.width = 4000, .height = 4000}, {0xFF, 1, 0xFF, 2, 0xFF, 3, 0xFF, 4}), "4000 x 4000"},
+      {pcxFile({.width = 100, .height = 100, .planes = 1, .encoding = 0}, {1, 2, 3, 4, 5, 6, 7, 8}), "100 x 100"},
+  };
+  for (const auto& [file, size] : claims) {
+    writeBytes("claim.pcx", file);
+    const ToolRun run = pcx("to-ppm claim.pcx out.ppm");
+    EXPECT_TRUE(refused(run, "kestrix-pcx: claim.pcx: "));
+    EXPECT_TRUE(refused(run, size));
+  }
+}
+
+TEST_F(PcxTool, ReadsNoDeviceNeitherWaitsOnAFifoNorReplacesItsInput) {
+  writeBytes("in.ppm", textBytes("P6 1 1 255\nabc"));
+  ASSERT_EQ(mkfifo("fifo", 0600), 0);
+  const std::vector<std::pair<std::string, std::string>> refusals = {
+      {"to-ppm fifo out.ppm", "NO ES DE FORMATO PCX"},  // nobody writes it: it reads as empty
+      {"to-ppm /dev/zero out.ppm", "it is a device"},
+      {"to-pcx in.ppm in.ppm", "it is the input"},
+  };
+  for (const auto& [command, why] : refusals) EXPECT_TRUE(refused(pcx(command), why)) << command;
+  EXPECT_EQ(readBytes("in.ppm"), textBytes("P6 1 1 255\nabc"));
 }
 
 }  // namespace

@@ -56,4 +56,10 @@ TEST_F(SnapshotTool, WithoutThePicturesItEndsWithTheLoadersMessage) {
   EXPECT_FALSE(std::filesystem::exists("shot.png"));
 }
 
+TEST_F(SnapshotTool, ReplacesOnlyAPictureNeverADataFile) {
+  std::filesystem::copy_file(KESTRIX_ASSETS_DIR "/kestrix.pak", "kestrix.pak");
+  EXPECT_TRUE(refused(runTool(KESTRIX_SNAPSHOT_PATH, "kestrix.pak < /dev/null"), "not a PNG picture"));
+  EXPECT_EQ(readBytes("kestrix.pak"), readBytes(KESTRIX_ASSETS_DIR "/kestrix.pak"));
+}
+
 }  // namespace

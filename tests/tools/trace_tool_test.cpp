@@ -3,6 +3,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -62,6 +63,20 @@ TEST(TraceTool, RefusesAnUnknownKeyNamingItsLine) {
   ASSERT_FALSE(r.lines.empty());
   EXPECT_NE(r.lines.back().find("line 2"), std::string::npos) << r.lines.back();
   EXPECT_NE(r.lines.back().find("JUMP"), std::string::npos) << r.lines.back();
+}
+
+TEST(TraceTool, EchoesAScriptOnlyQuotedAndCut) {
+  // A word that would colour the terminal, a line of 10 MB, a script without line ends.
+  for (const std::string& script : {"JUMP\x1b[31m\x07" + std::string(500, 'B') + "\n",
+                                    "LEFT\n" + std::string(10 << 20, 'A') + "\n", std::string(5000, '\0')}) {
+    const Result r = trace(script, true);
+    EXPECT_EQ(r.status, 2);
+    ASSERT_FALSE(r.lines.empty());
+    const std::string& message = r.lines.back();
+    EXPECT_LT(message.size(), 160u) << message.substr(0, 160);
+    EXPECT_TRUE(std::all_of(message.begin(), message.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+        << message.substr(0, 160);
+  }
 }
 
 }  // namespace

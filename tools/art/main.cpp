@@ -4,30 +4,24 @@
 //
 // The artwork lives in the source (tools/art/sprites.cpp, tools/art/background.cpp), so
 // the same files come out byte for byte on every run.
-#include <cstdio>
-#include <exception>
 #include <filesystem>
-#include <string>
 
+#include "display/fatal_error.h"
 #include "tools/art/art.h"
-#include "tools/common/file_bytes.h"
+#include "tools/common/tool_output.h"
 #include "tools/pcx_writer/pcx_writer.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: kestrix-art FOLDER\n  writes the game's pictures (fondo.pcx, pompa.pcx, ...) into FOLDER\n");
-    return 2;
-  }
-  try {
+  fatalErrorReporter = reportFatalErrorOnStandardError;
+  fatalErrorProgramName = "kestrix-art";
+  return toolMain("kestrix-art", [&] {
+    if (argc != 2) return showUsage("usage: kestrix-art FOLDER\n  writes the game's pictures (fondo.pcx, ...) into FOLDER\n", false);
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
     for (const Picture& picture : gamePictures()) {
       writeFileBytes((folder / picture.name).string(),
                      encodePcx3(picture.pixels.data(), picture.width, picture.height, true));
     }
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "kestrix-art: %s\n", error.what());
-    return 1;
-  }
-  return 0;
+    return 0;
+  });
 }

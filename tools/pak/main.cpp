@@ -6,19 +6,20 @@
 //   kestrix-pak extract ARCHIVE NAME OUT the member as the opener finds it
 //
 // A member's size is not stored: it runs up to the next member's start or the archive's end.
-#include <cerrno>
+// Only regular files are read, their sizes checked before a byte is; an archive that is cut
+// short or is none is reported, never listed or unpacked.
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
-#include <exception>
 #include <filesystem>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "display/archive.h"
-#include "tools/common/file_bytes.h"
+#include "display/fatal_error.h"
+#include "platform/files/output_file.h"
+#include "tools/common/input_file.h"
+#include "tools/common/quoted.h"
+#include "tools/common/tool_output.h"
 #include "tools/pak/pak_archive.h"
 
 namespace {
@@ -27,71 +28,79 @@ constexpr const char* usage =
     "usage: kestrix-pak create ARCHIVE FILE...\n"
     "       kestrix-pak list ARCHIVE\n"
     "       kestrix-pak extract ARCHIVE NAME OUT\n"
-    "Members are named by the files' base names (1 to 15 characters), found ignoring case.\n";
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File openArchive(const std::string& path) {
-  File archive(std::fopen(path.c_str(), "rb"));
-  if (!archive) throw std::runtime_error("cannot open " + path + ": " + std::strerror(errno));
-  return archive;
-}
+    "Members are named by the files' base names (1 to 15 printable ASCII characters), found\n"
+    "ignoring case.\n";
 
 void create(const std::string& archivePath, const std::vector<std::string>& files) {
-  std::vector<PakMember> members;
+  refuseToReplaceAnInput(archivePath, files);
+  std::vector<std::string> names;
+  std::vector<std::uint64_t> sizes;
   for (const std::string& file : files) {
-    members.push_back({std::filesystem::path(file).filename().string(), readFileBytes(file)});
+    names.push_back(std::filesystem::path(file).filename().string());
+    sizes.push_back(InputFile(file).size());
   }
-  writeFileBytes(archivePath, buildArchive(members));
+  const std::vector<unsigned char> directory = pakDirectory(names, sizes);
+  platform::files::OutputFile out(archivePath);
+  out.write(directory.data(), directory.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const InputFile in(files[i]);
+    std::uint64_t copied = 0;
+    unsigned char block[65536];
+    for (std::size_t got; (got = std::fread(block, 1, sizeof block, in.stream())) > 0; copied += got) {
+      if (copied + got > sizes[i]) break;
+      out.write(block, got);
+    }
+    if (std::ferror(in.stream()) != 0) throw std::runtime_error("cannot read " + files[i]);
+    if (copied != sizes[i]) throw std::runtime_error(files[i] + " changed while it was read");
+  }
+  out.commit();
+}
+
+std::vector<PakListing> readDirectory(const InputFile& archive, const std::string& path) {
+  try {
+    return readPakDirectory(archive.stream(), archive.size());
+  } catch (const std::runtime_error& failure) {
+    throw std::runtime_error(path + ": " + failure.what());
+  }
 }
 
 void list(const std::string& archivePath) {
-  const File archive = openArchive(archivePath);
-  for (const PakListing& member : listArchive(archive.get())) {
-    std::printf("%s %" PRIu32 " %" PRIu64 "\n", member.name.c_str(), member.offset, member.size);
+  const InputFile archive(archivePath);
+  for (const PakListing& member : readDirectory(archive, archivePath)) {
+    char numbers[48];
+    std::snprintf(numbers, sizeof numbers, " %" PRIu32 " %" PRIu64 "\n", member.offset, member.size);
+    writeStandardOutput(member.name + numbers);
   }
 }
 
 void extract(const std::string& archivePath, const std::string& name, const std::string& outPath) {
-  const std::vector<PakListing> members = listArchive(openArchive(archivePath).get());
-  const std::uint64_t archiveSize = std::filesystem::file_size(archivePath);
-  std::vector<char> wanted(name.begin(), name.end());
-  wanted.push_back('\0');
-  const File member(openArchiveMember(archivePath.c_str(), wanted.data()));
-  if (!member) throw std::runtime_error(archivePath + " has no member " + name);
-
-  const std::uint64_t offset = static_cast<std::uint64_t>(std::ftell(member.get()));
-  std::vector<unsigned char> bytes(memberEnd(members, offset, archiveSize) - offset);
-  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), member.get()) != bytes.size()) {
-    throw std::runtime_error("cannot read " + name + " from " + archivePath);
-  }
-  writeFileBytes(outPath, bytes);
+  refuseToReplaceAnInput(outPath, {archivePath});
+  const InputFile archive(archivePath);
+  const std::vector<PakListing> members = readDirectory(archive, archivePath);
+  const PakListing* member = findPakMember(members, name);
+  if (member == nullptr) throw std::runtime_error(archivePath + " has no member " + quotedText(name));
+  platform::files::OutputFile out(outPath);
+  copyPakMember(archive.stream(), *member, [&](const unsigned char* bytes, std::size_t count) { out.write(bytes, count); });
+  out.commit();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  fatalErrorReporter = reportFatalErrorOnStandardError;
+  fatalErrorProgramName = "kestrix-pak";
   const std::vector<std::string> args(argv + 1, argv + argc);
   const std::string command = args.empty() ? "" : args[0];
-  try {
+  return toolMain("kestrix-pak", [&] {
     if (command == "create" && args.size() >= 3) {
       create(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     } else if (command == "list" && args.size() == 2) {
       list(args[1]);
     } else if (command == "extract" && args.size() == 4) {
       extract(args[1], args[2], args[3]);
-    } else if (command == "-h" || command == "--help") {
-      std::fputs(usage, stdout);
     } else {
-      std::fputs(usage, stderr);
-      return 2;
+      return showUsage(usage, command == "-h" || command == "--help");
     }
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "kestrix-pak: %s\n", error.what());
-    return 1;
-  }
-  return 0;
+    return 0;
+  });
 }

@@ -78,6 +78,8 @@ RgbPicture decodePpm(const std::vector<unsigned char>& bytes) {
   const auto next = [&] {
     unsigned long value = *sample++;
     if (sampleBytes == 2) value = value << 8 | *sample++;
+    // Above the maximum, a sample would scale past 255 and spill into the next colour.
+    if (value > maxValue) throw std::runtime_error("PPM sample is above the maximum value");
     return static_cast<std::uint32_t>((value * 255 + maxValue / 2) / maxValue);
   };
   for (std::uint32_t& pixel : picture.pixels) {

@@ -13,7 +13,8 @@ struct RgbPicture {
 
 // Reads the first picture of a P6 file: comments in the header are skipped, samples of any
 // maximum value (1 to 65535; two bytes each above 255) are scaled to 0..255. Throws
-// std::runtime_error for anything else, or when the samples are fewer than the size says.
+// std::runtime_error for anything else, when the samples are fewer than the size says, or
+// when one is above the maximum value.
 RgbPicture decodePpm(const std::vector<unsigned char>& bytes);
 
 // A P6 file with maximum value 255.

@@ -1,8 +1,12 @@
-// Writing 0x00RRGGBB pictures as 8-bit RGB PNG files.
+// 0x00RRGGBB pictures as 8-bit RGB PNG files, made in memory.
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <string_view>
+#include <vector>
 
-// Throws std::runtime_error naming the file when it cannot be written.
-void writePng(const std::string& path, const std::uint32_t* pixels, int width, int height);
+// The first bytes of every PNG file.
+constexpr std::string_view pngSignature{"\x89PNG\r\n\x1a\n", 8};
+
+// Throws std::runtime_error when libpng fails.
+std::vector<unsigned char> encodePng(const std::uint32_t* pixels, int width, int height);

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "display/display.h"
+#include "display/fatal_error.h"
+#include "tools/common/tool_output.h"
 
 namespace {
 
@@ -52,24 +54,20 @@ void drawCard(std::vector<std::uint32_t>& frame, int tick) {
 }
 
 void describePath() {
+  char line[96];
   if (displaySettings.backend == backendDirect3D) {
-    std::printf("Direct3D 8: %dx%d back buffer\n", displaySettings.deviceWidth, displaySettings.deviceHeight);
+    std::snprintf(line, sizeof line, "Direct3D 8: %dx%d back buffer\n", displaySettings.deviceWidth,
+                  displaySettings.deviceHeight);
   } else {
-    std::printf("DirectDraw: %dx%d at %d bits%s\n", displaySettings.frameWidth, displaySettings.frameHeight,
-                displaySettings.displayDepth,
-                displaySettings.displayDepth == 16 ? (displaySettings.green6Bit != 0 ? " (5-6-5)" : " (5-5-5)") : "");
+    std::snprintf(line, sizeof line, "DirectDraw: %dx%d at %d bits%s\n", displaySettings.frameWidth,
+                  displaySettings.frameHeight, displaySettings.displayDepth,
+                  displaySettings.displayDepth == 16 ? (displaySettings.green6Bit != 0 ? " (5-6-5)" : " (5-5-5)") : "");
   }
-  std::fflush(stdout);
+  writeStandardOutput(line);
+  std::fflush(stdout);  // seen at once by whoever waits for it
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc > 2 || (argc == 2 && std::strtod(argv[1], nullptr) <= 0.0)) {
-    std::fprintf(stderr, "usage: kestrix-testcard [seconds]\n");
-    return 2;
-  }
-  const double seconds = argc == 2 ? std::strtod(argv[1], nullptr) : 0.0;
+int showCard(double seconds) {
 
   DisplayContext context("Kestrix test card");
   context.createWindow(GetModuleHandleA(nullptr));
@@ -99,4 +97,17 @@ int main(int argc, char** argv) {
     context.presentFrame(frame.data());
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  fatalErrorReporter = reportFatalErrorOnStandardError;  // a tool: no box, even with a display
+  fatalErrorProgramName = "kestrix-testcard";
+  return toolMain("kestrix-testcard", [&] {
+    if (argc > 2 || (argc == 2 && std::strtod(argv[1], nullptr) <= 0.0)) {
+      return showUsage("usage: kestrix-testcard [seconds]\n", false);
+    }
+    return showCard(argc == 2 ? std::strtod(argv[1], nullptr) : 0.0);
+  });
 }

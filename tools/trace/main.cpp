@@ -6,38 +6,46 @@
 // Input: one line per tick naming the keys held during it (LEFT, RIGHT, UP, SPACE; an
 // empty line holds none). Output: a line for the start-up step (tick 0) and one after each
 // tick: <tick> <x> <y> <facing> <jumpTicks> <fireTimer> <sound> [<slot>:<x>,<y>,<drift> ...]
+// A script it cannot read ends it with code 2, standard output it cannot write with 1.
+#include <cstdio>
 #include <cstring>
-#include <iostream>
-#include <string>
 
+#include "display/fatal_error.h"
+#include "tools/common/tool_output.h"
 #include "tools/trace/tick_driver.h"
 
-int main(int argc, char** argv) {
-  if (argc > 1) {
-    const bool help = std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0;
-    (help ? std::cout : std::cerr) << "usage: kestrix-trace < script\n"
-                                      "  one line per tick naming the keys held: LEFT RIGHT UP SPACE (empty: none)\n"
-                                      "  prints: <tick> <x> <y> <facing> <jumpTicks> <fireTimer> <sound> "
-                                      "[<slot>:<x>,<y>,<drift> ...]\n";
-    return help ? 0 : 2;
-  }
-  std::ios::sync_with_stdio(false);
+namespace {
 
+constexpr const char* usage =
+    "usage: kestrix-trace < script\n"
+    "  one line per tick naming the keys held: LEFT RIGHT UP SPACE (empty: none)\n"
+    "  prints: <tick> <x> <y> <facing> <jumpTicks> <fireTimer> <sound> [<slot>:<x>,<y>,<drift> ...]\n";
+
+int trace() {
   TickDriver driver;
   driver.startUp();
-  std::cout << driver.line() << '\n';
-
-  std::string text;
-  for (long lineNumber = 1; std::getline(std::cin, text); ++lineNumber) {
-    TickKeys keys;
-    std::string error;
-    if (!parseTickKeys(text, keys, error)) {
-      std::cout.flush();
-      std::cerr << "kestrix-trace: line " << lineNumber << ": " << error << '\n';
-      return 2;
+  writeStandardOutput(driver.line() + '\n');
+  KeyScript script(stdin);
+  try {
+    for (TickKeys keys; script.next(keys);) {
+      driver.tick(keys);
+      writeStandardOutput(driver.line() + '\n');
     }
-    driver.tick(keys);
-    std::cout << driver.line() << '\n';
+  } catch (const KeyScriptError& error) {
+    std::fflush(stdout);  // the lines before it come first
+    std::fprintf(stderr, "kestrix-trace: %s\n", error.what());
+    return 2;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  fatalErrorReporter = reportFatalErrorOnStandardError;
+  fatalErrorProgramName = "kestrix-trace";
+  return toolMain("kestrix-trace", [&] {
+    if (argc == 1) return trace();
+    return showUsage(usage, argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0));
+  });
 }

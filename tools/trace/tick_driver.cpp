@@ -1,54 +1,11 @@
 #include "tools/trace/tick_driver.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "audio/audio_clip.h"
 #include "display/keyboard.h"
 #include "game/game_state.h"
 #include "platform/bass_record/bass_record.h"
-
-namespace {
-
-bool sameWord(std::string_view word, std::string_view name) {
-  if (word.size() != name.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(word[i])) != name[i]) return false;
-  }
-  return true;
-}
-
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '+' || c == '\r'; }
-
-}  // namespace
-
-bool parseTickKeys(std::string_view line, TickKeys& keys, std::string& error) {
-  keys = TickKeys{};
-  std::size_t i = 0;
-  while (i < line.size()) {
-    if (isSeparator(line[i])) {
-      ++i;
-      continue;
-    }
-    std::size_t end = i;
-    while (end < line.size() && !isSeparator(line[end])) ++end;
-    const std::string_view word = line.substr(i, end - i);
-    if (sameWord(word, "LEFT")) {
-      keys.left = true;
-    } else if (sameWord(word, "RIGHT")) {
-      keys.right = true;
-    } else if (sameWord(word, "UP")) {
-      keys.up = true;
-    } else if (sameWord(word, "SPACE")) {
-      keys.space = true;
-    } else {
-      error = "unknown key '" + std::string(word) + "' (the keys are LEFT, RIGHT, UP and SPACE)";
-      return false;
-    }
-    i = end;
-  }
-  return true;
-}
 
 TickDriver::TickDriver(bool ownState) : ownState_(ownState) {
   bassrecord::reset();

@@ -4,19 +4,8 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
-struct TickKeys {
-  bool left = false;
-  bool right = false;
-  bool up = false;
-  bool space = false;
-};
-
-// Parses one line of a key script: the words LEFT, RIGHT, UP and SPACE in any order and
-// case, separated by blanks, commas or '+'; an empty line holds no key. On an unknown
-// word it returns false and puts a message in error.
-bool parseTickKeys(std::string_view line, TickKeys& keys, std::string& error);
+#include "tools/trace/key_script.h"
 
 class TickDriver {
  public:

@@ -1,0 +1,38 @@
+// Fuzzes the archive reader behind kestrix-pak list and extract (tools/pak/pak_archive.h)
+// with any bytes as an archive file in memory. A refusal (a cut or foreign archive) throws
+// std::runtime_error and is expected. An archive it accepts must list only names the tool
+// would write and members inside the file; a member found by its name, as extract finds
+// it, must copy out in full.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "tools/pak/pak_archive.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::vector<unsigned char> file(data, data + size);
+  file.push_back(0);  // a valid address for an empty file; the stream ends before it
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> archive(fmemopen(file.data(), size, "rb"), std::fclose);
+  if (!archive) return 0;
+  std::vector<PakListing> members;
+  try {
+    members = readPakDirectory(archive.get(), size);
+  } catch (const std::runtime_error&) {
+    return 0;
+  }
+  for (const PakListing& member : members) {
+    if (!validMemberName(member.name) || member.offset + member.size > size) std::abort();
+  }
+  if (members.empty()) return 0;
+  // What extract does with a name: the last member's, which every earlier one may shadow.
+  const PakListing* found = findPakMember(members, members.back().name);
+  if (found == nullptr) std::abort();
+  std::uint64_t copied = 0;
+  copyPakMember(archive.get(), *found, [&](const unsigned char*, std::size_t count) { copied += count; });
+  if (copied != found->size) std::abort();
+  return 0;
+}

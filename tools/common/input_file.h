@@ -1,0 +1,35 @@
+// The tools' input files: only regular files (and, where a tool asks, pipes such as
+// /dev/stdin), told apart before they are opened so that a FIFO or a device never holds a
+// tool up, and their size known before a byte is read.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class InputFile {
+ public:
+  // Opens `path` for reading: a regular file or, with `pipes`, a pipe or FIFO too (one that
+  // no process writes reads as empty). Anything else (a folder, a device, a socket) is
+  // refused unopened. Throws std::runtime_error naming the file.
+  explicit InputFile(const std::string& path, bool pipes = false);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  std::FILE* stream() const { return stream_; }
+  std::uint64_t size() const { return size_; }  // of a regular file when opened; 0 for a pipe
+
+ private:
+  std::FILE* stream_ = nullptr;
+  std::uint64_t size_ = 0;
+};
+
+// A whole input file in memory. Throws std::runtime_error naming the file when it cannot be
+// read or holds more than maxBytes (a regular file is refused before it is read).
+std::vector<unsigned char> readFileBytes(const std::string& path, std::uint64_t maxBytes, bool pipes = false);
+
+// Throws std::runtime_error when `out` exists and is one of `inputs`: the same device and
+// inode, whatever the names (links, "./a" and "a").
+void refuseToReplaceAnInput(const std::string& out, const std::vector<std::string>& inputs);
