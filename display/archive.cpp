@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "display/regular_file.h"
+
 bool readArchiveEntry(std::FILE* archive, ArchiveEntry& entry) {
   return std::fread(&entry, 1, sizeof entry, archive) == sizeof entry;
 }
@@ -40,7 +42,7 @@ bool seekToMember(std::FILE* archive, std::uint32_t offset) {
 }  // namespace
 
 std::FILE* openArchiveMember(const char* archivePath, char* name) {
-  std::FILE* archive = std::fopen(archivePath, "rb");
+  std::FILE* archive = openRegularFile(archivePath);
   if (archive == nullptr) return nullptr;
   upperCaseAscii(name);
   const std::size_t nameLength = std::strlen(name);

@@ -33,5 +33,6 @@ void upperCaseAscii(char* text, std::size_t length);
 // Opens the archive and looks `name` up in its directory, the first matching entry winning.
 // When the archive opens, `name` is upper-cased in place, and stays so. Returns the
 // archive's stream positioned at the member's data (the caller closes it), or null when the
-// archive is missing, lacks the name, or the matching entry points past the archive's end.
+// archive is missing or no regular file, lacks the name, or the matching entry points past
+// the archive's end.
 std::FILE* openArchiveMember(const char* archivePath, char* name);
