@@ -53,7 +53,6 @@ TEST_F(PictureSizes, ThePictureSizeIsReadByNameTheWayLoadPcxOpensIt) {
 using PictureSizesDeathTest = PictureSizes;
 
 TEST_F(PictureSizesDeathTest, APictureOfAnotherSizeThanTheDrawingAssumesEndsTheProgram) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
   struct Case {
     const char* name;
     int width, height, planes;
