@@ -1,9 +1,13 @@
 #include "display/archive.h"
 
+#include <cstddef>
 #include <cstring>
 
+#include "display/regular_file.h"
+
 bool readArchiveEntry(std::FILE* archive, ArchiveEntry& entry) {
-  return std::fread(&entry, 1, sizeof entry, archive) == sizeof entry;
+  entry = ArchiveEntry{};
+  return std::fread(&entry, 1, sizeof entry, archive) >= offsetof(ArchiveEntry, unused);
 }
 
 std::uint32_t archiveEntryOffset(const ArchiveEntry& entry) {
@@ -28,19 +32,31 @@ void upperCaseAscii(char* text) { upperCaseAscii(text, static_cast<std::size_t>(
 
 namespace {
 
-// Positions the archive at a member's first byte; a member may start at the very end (it
-// is then empty), never beyond it.
-bool seekToMember(std::FILE* archive, std::uint32_t offset) {
+// Whether an entry further on in the directory gives the same offset. Members have no
+// stored size; the archive tool lays them out in directory order, so such a member holds
+// no byte, and what stands at its offset is the next member's data.
+bool laterEntryStartsAt(std::FILE* archive, std::uint32_t offset) {
+  ArchiveEntry entry;
+  while (readArchiveEntry(archive, entry)) {
+    if (archiveEntryOffset(entry) == offset) return true;
+    if (entry.name[0] == '\0') break;
+  }
+  return false;
+}
+
+// Positions the archive at a member's first byte, or at its end for an empty member; a
+// member may start at the very end, never beyond it.
+bool seekToMember(std::FILE* archive, std::uint32_t offset, bool empty) {
   if (offset > archiveOffsetMax || std::fseek(archive, 0, SEEK_END) != 0) return false;
   const long size = std::ftell(archive);
   if (size < 0 || offset > static_cast<unsigned long>(size)) return false;
-  return std::fseek(archive, static_cast<long>(offset), SEEK_SET) == 0;
+  return empty || std::fseek(archive, static_cast<long>(offset), SEEK_SET) == 0;
 }
 
 }  // namespace
 
 std::FILE* openArchiveMember(const char* archivePath, char* name) {
-  std::FILE* archive = std::fopen(archivePath, "rb");
+  std::FILE* archive = openRegularFile(archivePath);
   if (archive == nullptr) return nullptr;
   upperCaseAscii(name);
   const std::size_t nameLength = std::strlen(name);
@@ -51,7 +67,9 @@ std::FILE* openArchiveMember(const char* archivePath, char* name) {
     upperCaseAscii(entry.name, sizeof entry.name);
     // The end entry matches too: its empty name is what an empty request asks for.
     if (archiveEntryNameLength(entry) == nameLength && std::memcmp(entry.name, name, nameLength) == 0) {
-      if (seekToMember(archive, archiveEntryOffset(entry))) return archive;
+      const std::uint32_t offset = archiveEntryOffset(entry);
+      const bool empty = !directoryEnd && laterEntryStartsAt(archive, offset);
+      if (seekToMember(archive, offset, empty)) return archive;
       break;  // the first match decides, and it lies outside the archive
     }
     if (directoryEnd) break;

@@ -19,7 +19,9 @@ constexpr std::size_t archiveNameMax = 15;
 // The largest offset an entry may give.
 constexpr std::uint32_t archiveOffsetMax = 0x7FFFFFFF;
 
-// Reads the next entry. False when fewer than 24 bytes were left: such a tail is no entry.
+// Reads the next entry. The unused field is never needed, so an entry cut short by the end
+// of the file after its offset (20 to 23 bytes) counts, its missing bytes read as 0; false
+// when fewer than 20 bytes were left: a tail cut inside the name or the offset is no entry.
 bool readArchiveEntry(std::FILE* archive, ArchiveEntry& entry);
 std::uint32_t archiveEntryOffset(const ArchiveEntry& entry);
 // The name's length: up to its NUL, or 16 when the field has none.
@@ -31,7 +33,10 @@ void upperCaseAscii(char* text);
 void upperCaseAscii(char* text, std::size_t length);
 
 // Opens the archive and looks `name` up in its directory, the first matching entry winning.
-// When the archive opens, `name` is upper-cased in place, and stays so. Returns the
-// archive's stream positioned at the member's data (the caller closes it), or null when the
-// archive is missing, lacks the name, or the matching entry points past the archive's end.
+// When the archive opens, `name` is upper-cased in place, and stays so. A member whose
+// offset a later entry of the directory gives too is empty: the archive tool lays members
+// out in directory order, so that offset holds the next member's data. Returns the
+// archive's stream positioned at the member's data (at the archive's end for an empty
+// member; the caller closes it), or null when the archive is missing or no regular file,
+// lacks the name, or the matching entry points past the archive's end.
 std::FILE* openArchiveMember(const char* archivePath, char* name);

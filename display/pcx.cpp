@@ -160,9 +160,32 @@ void readPalette(StreamBytes& in, const char* name, unsigned char* outPalette) {
   }
 }
 
+// The header, with the loader's refusals of a file that is not a picture it reads.
+PcxHeader readHeader(StreamBytes& in, const char* name) {
+  unsigned char bytes[pcxHeaderSize];
+  const std::size_t got = in.read(bytes, sizeof bytes);
+  if (got < 1 || bytes[0] != pcxManufacturer) fatalError("EL FICHERO %s NO ES DE FORMATO PCX\n", name);
+  if (got < sizeof bytes) endsEarly(name);
+
+  const PcxHeader header = decodePcxHeader(bytes);
+  if (header.bitsPerPixel != 8) fatalError("UNICAMENTE IMPLEMENTADO 8 BITS POR PIXEL Y PLANO.\n");
+  if (header.planes != 1 && header.planes != 3) fatalError("UNICAMENTE IMPLEMENTADOS 1 Y 3 PLANOS.\n");
+  if (header.width <= 0 || header.height <= 0) {
+    fatalError("EL FICHERO %s TIENE DIMENSIONES NO VALIDAS (%d x %d)\n", name, header.width, header.height);
+  }
+  return header;
+}
+
 struct StreamCloser {
   void operator()(std::FILE* stream) const { std::fclose(stream); }
 };
+using Stream = std::unique_ptr<std::FILE, StreamCloser>;
+
+Stream openPicture(char* name) {
+  Stream stream(openResource(name, "rb"));
+  if (!stream) fatalError("No encuentro el fichero \"%s\"", name);
+  return stream;
+}
 
 }  // namespace
 
@@ -187,17 +210,7 @@ std::uint64_t pcxOutputBytes(const PcxHeader& header) {
 int readPcx(std::FILE* stream, const char* name, void* outPixels, std::size_t outCapacity,
             unsigned char* outPalette) {
   StreamBytes in(stream);
-  unsigned char bytes[pcxHeaderSize];
-  const std::size_t got = in.read(bytes, sizeof bytes);
-  if (got < 1 || bytes[0] != pcxManufacturer) fatalError("EL FICHERO %s NO ES DE FORMATO PCX\n", name);
-  if (got < sizeof bytes) endsEarly(name);
-
-  const PcxHeader header = decodePcxHeader(bytes);
-  if (header.bitsPerPixel != 8) fatalError("UNICAMENTE IMPLEMENTADO 8 BITS POR PIXEL Y PLANO.\n");
-  if (header.planes != 1 && header.planes != 3) fatalError("UNICAMENTE IMPLEMENTADOS 1 Y 3 PLANOS.\n");
-  if (header.width <= 0 || header.height <= 0) {
-    fatalError("EL FICHERO %s TIENE DIMENSIONES NO VALIDAS (%d x %d)\n", name, header.width, header.height);
-  }
+  const PcxHeader header = readHeader(in, name);
   if (pcxOutputBytes(header) > outCapacity) {
     fatalError("LA IMAGEN %s (%d x %d, %d PLANOS) NO CABE EN UN BUFFER DE %lu BYTES\n", name, header.width,
                header.height, header.planes, static_cast<unsigned long>(outCapacity));
@@ -212,8 +225,13 @@ int readPcx(std::FILE* stream, const char* name, void* outPixels, std::size_t ou
   return 1;
 }
 
+PcxSize loadPcxSize(char* name) {
+  const Stream stream = openPicture(name);
+  StreamBytes in(stream.get());
+  const PcxHeader header = readHeader(in, name);
+  return {header.width, header.height, header.planes};
+}
+
 int loadPcx(char* name, void* outPixels, std::size_t outCapacity, unsigned char* outPalette) {
-  const std::unique_ptr<std::FILE, StreamCloser> stream(openResource(name, "rb"));
-  if (!stream) fatalError("No encuentro el fichero \"%s\"", name);
-  return readPcx(stream.get(), name, outPixels, outCapacity, outPalette);
+  return readPcx(openPicture(name).get(), name, outPixels, outCapacity, outPalette);
 }

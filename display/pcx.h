@@ -26,6 +26,19 @@ PcxHeader decodePcxHeader(const unsigned char (&bytes)[pcxHeaderSize]);
 // Bytes a picture takes in the caller's buffer: width × height, times 4 with three planes.
 std::uint64_t pcxOutputBytes(const PcxHeader& header);
 
+// A picture's size, as its header gives it.
+struct PcxSize {
+  int width = 0;
+  int height = 0;
+  int planes = 0;  // 1 or 3
+};
+
+// The size of the picture `name`, opened as loadPcx opens it (through openResource, which
+// may upper-case `name` in place), read from its header alone: a program sizes its buffer
+// with it before loadPcx. A missing file, or a header loadPcx refuses, ends the program
+// through fatalError with loadPcx's message.
+PcxSize loadPcxSize(char* name);
+
 // Loads the picture `name`, opened through openResource (which may upper-case `name` in
 // place), into outPixels: width × height bytes of palette indices for one plane, or
 // width × height 0x00RRGGBB pixels (a buffer aligned for them) for three. outCapacity is

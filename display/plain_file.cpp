@@ -5,6 +5,8 @@
 #include <string>
 #include <system_error>
 
+#include "display/regular_file.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,7 +34,7 @@ std::optional<std::string> findIgnoringCase(const fs::path& folder, const std::s
 }  // namespace
 
 std::FILE* openPlainFile(const char* name) {
-  if (std::FILE* file = std::fopen(name, "rb")) return file;
+  if (std::FILE* file = openRegularFile(name)) return file;
 
   const fs::path requested(name);
   fs::path resolved = requested.root_path();
@@ -49,5 +51,5 @@ std::FILE* openPlainFile(const char* name) {
     }
     resolved = std::move(next);
   }
-  return changed ? std::fopen(resolved.string().c_str(), "rb") : nullptr;
+  return changed ? openRegularFile(resolved.string().c_str()) : nullptr;
 }

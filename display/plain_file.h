@@ -4,8 +4,9 @@
 
 #include <cstdio>
 
-// Opens `name` with "rb". When that fails, each part of the path that does not exist as
-// written is looked for in its folder ignoring the case of a-z (of several such names the
-// first in byte order wins, so the choice does not depend on the order of the folder).
-// Returns null when no file is found.
+// Opens `name` with "rb", when it is a regular file (display/regular_file.h). When that
+// fails, each part of the path that does not exist as written is looked for in its folder
+// ignoring the case of a-z (of several such names the first in byte order wins, so the
+// choice does not depend on the order of the folder). Returns null when no regular file is
+// found.
 std::FILE* openPlainFile(const char* name);

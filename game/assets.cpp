@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "display/blit.h"
+#include "display/fatal_error.h"
 #include "display/pcx.h"
 #include "game/game_state.h"
 #include "game/level_map.h"
@@ -29,8 +30,15 @@ char nameBubble[] = "pompa.pcx";
 char nameSpare[] = "malo1.pcx";
 char nameBlock[] = "bloque.pcx";
 
-void load(char* name, std::uint32_t* buffer, int pixels) {
-  loadPcx(name, buffer, static_cast<std::size_t>(pixels) * sizeof(std::uint32_t), nullptr);
+// The drawing never reads a picture's size: each must be three planes of exactly the
+// size its buffer and its blits assume, or the frame would show what the buffer held.
+void load(char* name, std::uint32_t* buffer, int width, int height) {
+  const PcxSize size = loadPcxSize(name);
+  if (size.width != width || size.height != height || size.planes != 3) {
+    fatalError("LA IMAGEN %s (%d x %d, %d PLANOS) DEBE SER DE %d x %d, 3 PLANOS\n", name, size.width, size.height,
+               size.planes, width, height);
+  }
+  loadPcx(name, buffer, static_cast<std::size_t>(width * height) * sizeof(std::uint32_t), nullptr);
 }
 
 void drawSprite(const std::uint32_t* sprite, int size, int x, int y, std::uint32_t* frame) {
@@ -70,16 +78,16 @@ void loadAssets() {
       new std::uint32_t[spritePixels], new std::uint32_t[spritePixels], new std::uint32_t[spritePixels],
       new std::uint32_t[spritePixels], new std::uint32_t[spritePixels],
   };
-  load(nameLeftWalk1, assets->leftWalk1, spritePixels);
-  load(nameLeftWalk2, assets->leftWalk2, spritePixels);
-  load(nameRightWalk1, assets->rightWalk1, spritePixels);
-  load(nameRightWalk2, assets->rightWalk2, spritePixels);
-  load(nameLeftFiring, assets->leftFiring, spritePixels);
-  load(nameRightFiring, assets->rightFiring, spritePixels);
-  load(nameBackground, assets->background, framePixels);
-  load(nameBubble, assets->bubble, spritePixels);
-  load(nameSpare, assets->spare, spritePixels);
-  load(nameBlock, assets->block, spritePixels);
+  load(nameLeftWalk1, assets->leftWalk1, spriteSize, spriteSize);
+  load(nameLeftWalk2, assets->leftWalk2, spriteSize, spriteSize);
+  load(nameRightWalk1, assets->rightWalk1, spriteSize, spriteSize);
+  load(nameRightWalk2, assets->rightWalk2, spriteSize, spriteSize);
+  load(nameLeftFiring, assets->leftFiring, spriteSize, spriteSize);
+  load(nameRightFiring, assets->rightFiring, spriteSize, spriteSize);
+  load(nameBackground, assets->background, frameWidth, frameHeight);
+  load(nameBubble, assets->bubble, spriteSize, spriteSize);
+  load(nameSpare, assets->spare, spriteSize, spriteSize);
+  load(nameBlock, assets->block, levelCellSize, levelCellSize);
   drawBackdrop();
 }
 

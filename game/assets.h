@@ -25,7 +25,9 @@ extern Assets* assets;
 
 // Creates the game state (the bubble pool and the player), allocates the buffers and loads
 // the ten pictures through the archive or the working directory. The first picture that
-// cannot be loaded ends the program with the loader's message.
+// cannot be loaded ends the program with the loader's message, and so does one of another
+// size than the drawing assumes: three planes, the background 320 × 240, the sprites
+// 16 × 16, the block tile 8 × 8.
 void loadAssets();
 
 // Draws a whole frame back to front: background, a tile for every block of the map, the

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "platform/win32/box_exits.h"
 #include "platform/win32/sdl_video.h"
 #include "platform/win32/window_internal.h"
 
@@ -63,6 +64,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   box.numbuttons = buttonCount;
   box.buttons = buttons;
   int chosen = -1;
+  const platform::BoxExits exits;  // the box waits for nothing but its answer
   if (SDL_ShowMessageBox(&box, &chosen) != 0) return unanswered;  // the standard error line stands
   return chosen >= 0 ? chosen : closed;
 }
