@@ -19,6 +19,8 @@ cmake -S . -B "$out/kestrix" -G Ninja -DKESTRIX_WERROR=ON -DCMAKE_BUILD_TYPE=Rel
 cmake --build "$out/kestrix" -j "$jobs"
 rm -rf "$prefix"
 cmake --install "$out/kestrix" --prefix "$prefix" >/dev/null
+echo "package built and installed: ${SECONDS} s"
+SECONDS=0
 programs=()
 
 # 1. find_package(Kestrix), with the prefix on CMake's search path.
@@ -43,7 +45,7 @@ done
 # 3. add_subdirectory: examples/CMakeLists.txt builds Kestrix from its sources along with
 # both examples. No build type is given: Kestrix must not set one in the examples' cache,
 # and must build neither the game nor its tools in the examples' build.
-rm -rf "$out/add-subdirectory"
+rm -f "$out/add-subdirectory/CMakeCache.txt"  # a fresh cache; the objects may stay
 cmake -S examples -B "$out/add-subdirectory" -G Ninja >/dev/null
 cmake --build "$out/add-subdirectory" -j "$jobs"
 grep -qx 'CMAKE_BUILD_TYPE:STRING=' "$out/add-subdirectory/CMakeCache.txt" ||
@@ -53,5 +55,8 @@ if [ -e "$out/add-subdirectory/kestrix/run/kestrix-example" ]; then
   exit 1
 fi
 for example in "${examples[@]}"; do programs+=("$out/add-subdirectory/$example/$example"); done
+echo "examples built three ways: ${SECONDS} s"
+SECONDS=0
 
 xvfb-run -a -s "-screen 0 1024x768x24" scripts/check-example-screens.sh "$out/screens" "${programs[@]}"
+echo "screens checked: ${SECONDS} s"
