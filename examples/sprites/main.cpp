@@ -2,7 +2,7 @@
 // build packs a background and two sprites into "sprites.pak" with kestrix-pak; the program
 // reads them from there (start it in the folder that holds the archive). Over the background
 // a row of five monsters, each three times its size, shows copy, keyed copy, add-saturate,
-// add-channels and invert, left to right; bubbles of three sizes float above them. The
+// add-channels and invert, left to right, and bubbles of three sizes sit above them. The
 // arrow keys move the row, and the frame's edges clip it. Escape ends the program.
 #include <windows.h>
 #include <mmsystem.h>
