@@ -5,13 +5,14 @@
 # UndefinedBehaviorSanitizer; the threaded ones under ThreadSanitizer; both sanitizer
 # builds also play a scripted session of the real game under Xvfb; the fuzz targets, each
 # for a minute (the PCX loader, the opener, and the tools' PPM, archive and key-script
-# readers). KESTRIX_TEST_CONFIGS picks a subset, e.g. "release asan".
+# readers); the library installed as a package, the examples built against it three ways
+# and run under Xvfb. KESTRIX_TEST_CONFIGS picks a subset, e.g. "release asan".
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
 
 jobs=$(nproc 2>/dev/null || echo 2)
-configs=${KESTRIX_TEST_CONFIGS:-"windows release asan tsan fuzz"}
+configs=${KESTRIX_TEST_CONFIGS:-"windows release asan tsan fuzz package"}
 
 build() {  # build <dir> <cmake options...>
   local dir=$1
@@ -67,6 +68,9 @@ for config in $configs; do
         fi
         echo "fuzz_$target: $(grep -E '^Done ' "$log")"
       done
+      ;;
+    package)
+      scripts/check-package.sh
       ;;
     *)
       echo "unknown configuration: $config" >&2

@@ -12,6 +12,3 @@ endif()
 # Everything is linked into executables and tests, some of them with threads.
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)
-
-# Project-relative includes: "game/game_state.h", "display/keyboard.h", ...
-include_directories(${PROJECT_SOURCE_DIR})

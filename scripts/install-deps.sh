@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a task needs and the machine lacks.
-#   scripts/install-deps.sh run    what building and playing the game needs
-#   scripts/install-deps.sh test   that, plus what the tests, fuzzers and benchmarks need
+#   scripts/install-deps.sh run    what building and playing the game, and building and
+#                                  installing the library, need (no tools, tests or benchmarks)
+#   scripts/install-deps.sh test   that, plus what the tools, tests, fuzzers and benchmarks need
 # Uses sudo when not run as root. Does nothing when everything is there.
 set -euo pipefail
 
 run_packages=(
   cmake ninja-build g++ pkg-config
-  libsdl2-dev libx11-dev libsdl2-image-dev libopenmpt-dev libmpg123-dev libmp3lame-dev libpng-dev
+  libsdl2-dev libx11-dev libopenmpt-dev libmpg123-dev
 )
 test_packages=(
+  libmp3lame-dev libpng-dev libsdl2-image-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth xfonts-base xdotool imagemagick x11-utils

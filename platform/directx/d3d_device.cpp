@@ -153,6 +153,7 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
   int outputHeight = 0;
   SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
   presentCentred(renderer_, backBuffer_, placeKeepingAspect(outputWidth, outputHeight, width, height));
+  screenShown();
   SDL_SetRenderTarget(renderer_, backBuffer_);
   platform::stats::framePresented();
   return D3D_OK;

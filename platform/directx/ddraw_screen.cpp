@@ -55,6 +55,7 @@ void DirectDrawScreen::show(const std::uint8_t* pixels, LONG pitch, ModeFormat f
   SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
   pacer_.waitForRefresh();
   presentCentred(renderer_, picture_, placeByWholeFactor(outputWidth, outputHeight, width_, height_));
+  if (capture != nullptr) screenShown();
 }
 
 void DirectDrawScreen::blank() {

@@ -1,8 +1,10 @@
 #include "platform/directx/screen_capture.h"
 
+#include "platform/directx/screen_file.h"
+
 namespace platform::directx {
 namespace {
-bool capturing = false;
+bool capturing = screenFileWanted();
 ScreenImage image;
 }  // namespace
 
@@ -23,6 +25,10 @@ ScreenImage* beginScreenCapture(int width, int height) {
   image.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   ++image.presents;
   return &image;
+}
+
+void screenShown() {
+  if (capturing && image.presents > 0) writeScreenFile(image);
 }
 
 }  // namespace platform::directx

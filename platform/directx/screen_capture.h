@@ -1,7 +1,8 @@
 // For tests: the last screen image the layer presented, so a test can read the screen back.
 // Direct3D: the back buffer's pixels just before Present shows them (before scaling to the
 // window); DirectDraw: the front buffer after a flip, converted from the mode's pixel
-// format (and palette) to RGB, at the mode's size. Off until a test turns it on.
+// format (and palette) to RGB, at the mode's size. Off until a test turns it on, or from the
+// start when the environment asks for each screen in a file (screen_file.h).
 #pragma once
 
 #include <cstdint>
@@ -25,5 +26,7 @@ const ScreenImage& capturedScreen();
 // is off. The pixels are kept from one screen to the next, so no screen allocates after
 // the first of its size.
 ScreenImage* beginScreenCapture(int width, int height);
+// For the layer: the image filled since beginScreenCapture is on the screen now.
+void screenShown();
 
 }  // namespace platform::directx

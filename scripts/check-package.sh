@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Kestrix as a library, checked from outside: the package installed from a build without
+# tools, tests or benchmarks; the two examples built against it three ways (find_package,
+# pkg-config with a plain compiler line, and Kestrix built inside the examples' own project
+# with add_subdirectory); every program run under Xvfb on Direct3D 8 and on DirectDraw at 8
+# bits (scripts/check-example-screens.sh). Everything stays in build/test-package/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+out=$root/build/test-package
+prefix=$out/prefix
+jobs=$(nproc 2>/dev/null || echo 2)
+examples=(hello-frame sprites)
+pictures=(assets/fondo.pcx assets/malo1.pcx assets/pompa.pcx)  # those examples/sprites packs
+
+# The package, as a user without the test packages builds and installs it.
+cmake -S . -B "$out/kestrix" -G Ninja -DKESTRIX_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
+  -DKESTRIX_TESTS=OFF -DKESTRIX_BENCH=OFF -DKESTRIX_TOOLS=OFF >/dev/null
+cmake --build "$out/kestrix" -j "$jobs"
+rm -rf "$prefix"
+cmake --install "$out/kestrix" --prefix "$prefix" >/dev/null
+echo "package built and installed: ${SECONDS} s"
+SECONDS=0
+programs=()
+
+# 1. find_package(Kestrix), with the prefix on CMake's search path.
+for example in "${examples[@]}"; do
+  cmake -S "examples/$example" -B "$out/find-package/$example" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror" >/dev/null
+  cmake --build "$out/find-package/$example"
+  programs+=("$out/find-package/$example/$example")
+done
+
+# 2. pkg-config and one compiler line each; kestrix-pak from the package's bindir.
+export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+for example in "${examples[@]}"; do
+  mkdir -p "$out/pkg-config/$example"
+  # shellcheck disable=SC2046  # pkg-config's flags are meant to split
+  g++ -std=c++20 -O2 -Wall -Wextra -Werror -o "$out/pkg-config/$example/$example" "examples/$example/main.cpp" \
+    $(pkg-config --cflags --libs kestrix)
+  programs+=("$out/pkg-config/$example/$example")
+done
+"$(pkg-config --variable=bindir kestrix)/kestrix-pak" create "$out/pkg-config/sprites/sprites.pak" "${pictures[@]}"
+
+# 3. add_subdirectory: examples/CMakeLists.txt builds Kestrix from its sources along with
+# both examples. No build type is given: Kestrix must not set one in the examples' cache,
+# and must build neither the game nor its tools in the examples' build.
+rm -f "$out/add-subdirectory/CMakeCache.txt"  # a fresh cache; the objects may stay
+cmake -S examples -B "$out/add-subdirectory" -G Ninja >/dev/null
+cmake --build "$out/add-subdirectory" -j "$jobs"
+grep -qx 'CMAKE_BUILD_TYPE:STRING=' "$out/add-subdirectory/CMakeCache.txt" ||
+  { echo "Kestrix set the build type of the project that includes it" >&2; exit 1; }
+if [ -e "$out/add-subdirectory/kestrix/run/kestrix-example" ]; then
+  echo "Kestrix built its game inside the project that includes it" >&2
+  exit 1
+fi
+for example in "${examples[@]}"; do programs+=("$out/add-subdirectory/$example/$example"); done
+echo "examples built three ways: ${SECONDS} s"
+SECONDS=0
+
+xvfb-run -a -s "-screen 0 1024x768x24" scripts/check-example-screens.sh "$out/screens" "${programs[@]}"
+echo "screens checked: ${SECONDS} s"
