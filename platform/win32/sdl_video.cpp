@@ -39,7 +39,9 @@ bool startVideo() {
   }
   // Keys arrive as key messages; text input would only add IME work nobody reads.
   SDL_StopTextInput();
-  wakeType.store(SDL_RegisterEvents(1));
+  // Without an event type of its own (all taken), waiters wake at the end of their bound.
+  const Uint32 eventType = SDL_RegisterEvents(1);
+  wakeType.store(eventType != static_cast<Uint32>(-1) ? eventType : 0);
   videoThread = std::this_thread::get_id();
   running.store(true);
   // Gives the display back (modes, windows) however the process ends through exit.
