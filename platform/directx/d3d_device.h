@@ -1,17 +1,19 @@
-// IDirect3DDevice8 on an SDL renderer: the back buffer is a render-target texture of the
-// asked size; scenes draw triangles into it through the fixed-function transforms with
-// SDL_RenderGeometry, and Present shows it on the window scaled keeping its aspect, with
-// black bars. When the window is destroyed the device lets go of SDL; later drawing does
-// nothing and Present answers D3DERR_DEVICELOST.
+// IDirect3DDevice8 over SDL: scenes draw triangles through the fixed-function transforms
+// into a back buffer of the asked size, and Present shows it on the window scaled keeping
+// its aspect, with black bars (d3d_back_buffer.h: on a GPU's renderer, or in software).
+// When the window is destroyed the device lets go of SDL; later drawing does nothing and
+// Present answers D3DERR_DEVICELOST.
 #pragma once
 
 #include <SDL.h>
 #include <d3d8.h>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "platform/directx/com_object.h"
+#include "platform/directx/d3d_back_buffer.h"
 #include "platform/win32/window_internal.h"
 
 namespace platform::directx {
@@ -52,7 +54,6 @@ class Device final : public ComObject<IDirect3DDevice8> {
 
   ~Device() override;
   bool answers(REFIID iid) const override { return iid == IID_IDirect3DDevice8; }
-  void dropSdl();
   void windowChanged(HWND window, WindowChange change);
   HRESULT drawTriangles(D3DPRIMITIVETYPE type, UINT start, UINT primitives);
 
@@ -60,8 +61,7 @@ class Device final : public ComObject<IDirect3DDevice8> {
   HWND window_;
   D3DPRESENT_PARAMETERS parameters_;
   int listener_ = 0;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* backBuffer_ = nullptr;
+  std::unique_ptr<BackBuffer> backBuffer_;  // null once the window is gone
   bool inScene_ = false;
 
   std::array<DWORD, renderStates> renderState_{};
@@ -74,7 +74,7 @@ class Device final : public ComObject<IDirect3DDevice8> {
   UINT stride_ = 0;
   DWORD vertexFormat_ = 0;
 
-  std::vector<Texture*> allTextures_;  // to let go of their SDL textures with the renderer
+  std::vector<Texture*> allTextures_;  // to let go of their SDL textures with a renderer
   std::vector<SDL_Vertex> triangles_;  // reused from draw to draw
 };
 
