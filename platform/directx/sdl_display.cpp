@@ -13,7 +13,24 @@ void useWindowFramebuffer() { SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCEL
 bool takeFullScreen(HWND window) {
   SDL_Window* sdl = sdlWindowOf(window);
   if (sdl == nullptr) return false;
-  if (!bareX11(sdl)) SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (bareX11(sdl)) {
+    // Full screen is a window that covers the display; one made at another size (or one
+    // pixel high, when the screen's size could not be read) is made to.
+    SDL_Rect display{};
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowPosition(sdl, &x, &y);
+    SDL_GetWindowSize(sdl, &width, &height);
+    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(sdl), 0), &display) == 0 &&
+        (x != display.x || y != display.y || width != display.w || height != display.h)) {
+      SDL_SetWindowPosition(sdl, display.x, display.y);
+      SDL_SetWindowSize(sdl, display.w, display.h);
+    }
+  } else {
+    SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
   activateWindow(window);
   return true;
 }
