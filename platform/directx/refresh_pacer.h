@@ -16,11 +16,12 @@ namespace platform::directx {
 
 class RefreshPacer {
  public:
-  // The lead is the longest of the last `remembered` pictures' times, plus a margin for a
-  // late wake-up, and never less than the least lead.
-  static constexpr std::int64_t leastLeadNs = 3'000'000;
-  static constexpr std::int64_t marginNs = 1'000'000;
-  static constexpr int remembered = 60;
+  // The lead is the longest of the last `remembered` pictures' times (two seconds), plus a
+  // margin, and never less than the least lead: measured under load, shorter memories or
+  // margins let one picture in a hundred or more miss its refresh.
+  static constexpr std::int64_t leastLeadNs = 4'000'000;
+  static constexpr std::int64_t marginNs = 2'000'000;
+  static constexpr int remembered = 120;
 
   void start(HWND window);
   // Waits for the refresh at which the picture about to be shown appears: the next one
