@@ -4,7 +4,8 @@
 # frames per second, CPU per frame, peak memory, start-up to first frame, tick periods and
 # key-to-screen times, refreshes missed; then a table of the main figures. Needs a build of
 # kestrix-example in build/release (./run.sh makes it), or the run folder KESTRIX_RUN_DIR.
-#   scripts/measure-game.sh [SECONDS] [PATH...]   paths: d3d d3d-soft dd32 dd24 dd16 dd8
+#   scripts/measure-game.sh [SECONDS] [PATH...]   paths: d3d d3d-soft dd32 dd24 dd16 dd8, and
+#   d3d-renderer: Direct3D through SDL's renderer even where it works on the CPU
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${KESTRIX_UNDER_XVFB:-}" ]; then
@@ -22,6 +23,7 @@ for path in $paths; do
   case $path in
     d3d) ;;
     d3d-soft) env+=(SDL_RENDER_DRIVER=software) ;;
+    d3d-renderer) env+=(KESTRIX_DIRECT3D_SOFTWARE=0) ;;
     dd32) env+=(KESTRIX_DIRECT3D=0) ;;
     dd24) env+=(KESTRIX_DIRECT3D=0 KESTRIX_DISPLAY_DEPTHS=24) ;;
     dd16) env+=(KESTRIX_DIRECT3D=0 KESTRIX_DISPLAY_DEPTHS=16) ;;

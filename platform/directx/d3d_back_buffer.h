@@ -49,9 +49,10 @@ class BackBuffer {
   int height_;
 };
 
-// The way that suits the window: null when neither can be opened. A size of 0 × 0 is the
-// window's. `textures` are the device's, whose SDL textures go when a renderer goes.
-std::unique_ptr<BackBuffer> openBackBuffer(HWND window, int width, int height, bool vsync,
+// The way that suits the window (the renderer's always where `software` is false): null
+// when neither can be opened. A size of 0 × 0 is the window's. `textures` are the
+// device's, whose SDL textures go when a renderer goes.
+std::unique_ptr<BackBuffer> openBackBuffer(HWND window, int width, int height, bool vsync, bool software,
                                            const std::vector<Texture*>& textures);
 
 }  // namespace platform::directx

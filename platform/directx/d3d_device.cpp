@@ -53,10 +53,11 @@ SDL_Color colourOf(DWORD argb) {
 void holdDevice(Device& device) { device.AddRef(); }
 void releaseDevice(Device& device) { device.Release(); }
 
-Device::Device(IUnknown& direct3D, HWND window, const D3DPRESENT_PARAMETERS& parameters)
+Device::Device(IUnknown& direct3D, HWND window, const D3DPRESENT_PARAMETERS& parameters, bool software)
     : direct3D_(&direct3D),
       window_(window),
       parameters_(parameters),
+      software_(software),
       world_(identityMatrix()),
       view_(identityMatrix()),
       projection_(identityMatrix()) {
@@ -89,7 +90,7 @@ bool Device::open() {
                                 : parameters_.SwapEffect == D3DSWAPEFFECT_COPY_VSYNC;
   // Windowed, a size of 0 is the window's.
   backBuffer_ = openBackBuffer(window_, static_cast<int>(parameters_.BackBufferWidth),
-                               static_cast<int>(parameters_.BackBufferHeight), vsync, allTextures_);
+                               static_cast<int>(parameters_.BackBufferHeight), vsync, software_, allTextures_);
   if (backBuffer_ == nullptr) return false;
   parameters_.BackBufferWidth = static_cast<UINT>(backBuffer_->width());
   parameters_.BackBufferHeight = static_cast<UINT>(backBuffer_->height());

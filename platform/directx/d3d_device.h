@@ -23,8 +23,9 @@ class VertexBuffer;
 
 class Device final : public ComObject<IDirect3DDevice8> {
  public:
-  // Holds a reference to the Direct3D object, as its devices do.
-  Device(IUnknown& direct3D, HWND window, const D3DPRESENT_PARAMETERS& parameters);
+  // Holds a reference to the Direct3D object, as its devices do. `software`: the drawing
+  // may go the software way (d3d_back_buffer.h).
+  Device(IUnknown& direct3D, HWND window, const D3DPRESENT_PARAMETERS& parameters, bool software);
   // Takes the window (full screen unless windowed) and makes the renderer and back buffer.
   bool open();
 
@@ -60,6 +61,7 @@ class Device final : public ComObject<IDirect3DDevice8> {
   IUnknown* direct3D_;
   HWND window_;
   D3DPRESENT_PARAMETERS parameters_;
+  bool software_;
   int listener_ = 0;
   std::unique_ptr<BackBuffer> backBuffer_;  // null once the window is gone
   bool inScene_ = false;
