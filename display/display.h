@@ -68,7 +68,7 @@ struct DisplayContext {
 };
 
 // The window procedure of the display object's window class.
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // A routine slot for the program: holds a routine that does nothing until the program
 // stores its own. The library never calls it.

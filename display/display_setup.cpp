@@ -11,6 +11,7 @@
 #include "display/convert.h"
 #include "display/display.h"
 #include "display/fatal_error.h"
+#include "display/release_and_clear.h"
 #include "display/vecmath.h"
 
 namespace {
@@ -31,14 +32,6 @@ constexpr DWORD quadVertexFormat = D3DFVF_XYZ | D3DFVF_TEX1;
 constexpr UINT textureWidth = 512;
 constexpr UINT textureHeight = 256;
 constexpr UINT vertexBufferBytes = 160;  // room for eight vertices; four are used
-
-template <typename T>
-void releaseAndClear(T*& object) {
-  if (object != nullptr) {
-    object->Release();
-    object = nullptr;
-  }
-}
 
 // A failed Direct3D set-up gives back what it had made, so nothing of it lingers once the
 // program has fallen back to DirectDraw.
@@ -189,7 +182,13 @@ void initDirectDraw(DisplayContext& context) {
   }
 
   if (displaySettings.displayDepth == 16) {
-    directDraw.GetDisplayMode(&description);
+    // The mode's green mask tells 5-6-5 from 5-5-5; the primary surface, in the mode's
+    // format, tells it too. Where neither answers, the common 5-6-5 stands.
+    description = emptyDescription();
+    if (directDraw.GetDisplayMode(&description) != DD_OK) {
+      description = emptyDescription();
+      if (context.primarySurface->GetSurfaceDesc(&description) != DD_OK) description.ddpfPixelFormat.dwGBitMask = 0x7E0;
+    }
     if (description.ddpfPixelFormat.dwGBitMask != 0x7E0) displaySettings.green6Bit = 0;
   } else if (displaySettings.displayDepth == 8) {
     createPalette332(context.directDraw, context.primarySurface);

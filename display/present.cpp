@@ -9,6 +9,7 @@
 
 #include "display/convert.h"
 #include "display/display.h"
+#include "display/release_and_clear.h"
 
 namespace {
 
@@ -118,11 +119,11 @@ HRESULT DisplayContext::restoreSurfaces() {
 
 HRESULT DisplayContext::restoreOrRelease() {
   if (displaySettings.backend == backendDirect3D) {
-    // The pointers keep their values: the object is on its way out.
-    if (texture != nullptr) texture->Release();
-    if (vertexBuffer != nullptr) vertexBuffer->Release();
-    if (device != nullptr) device->Release();
-    if (direct3D != nullptr) direct3D->Release();
+    // Cleared as they go, so that a second call releases nothing twice.
+    releaseAndClear(texture);
+    releaseAndClear(vertexBuffer);
+    releaseAndClear(device);
+    releaseAndClear(direct3D);
   } else if (displaySettings.backend == backendDirectDraw && directDraw != nullptr) {
     const HRESULT result = restoreSurfaces();
     if (result != DD_OK) return result;

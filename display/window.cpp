@@ -43,7 +43,7 @@ void DisplayContext::createWindow(HINSTANCE instanceHandle) {
   clearKeyTable();
 }
 
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   switch (message) {
     case WM_DESTROY:
       // stopAll silences the whole output and needs no clip: the music clip may be missing.

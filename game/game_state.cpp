@@ -34,6 +34,10 @@ void spawnBubble(const Player& p) {
   }
 }
 
+void startJumpSound() {
+  if (jumpSound != nullptr) jumpSound->playStream();
+}
+
 }  // namespace
 
 void createGameState() {
@@ -69,6 +73,11 @@ void updateBubbles() {
 }
 
 void Player::updatePlayer() {
+  if (advance()) startJumpSound();
+}
+
+bool Player::advance() {
+  bool jumped = false;
   // 1. Vertical movement: rising passes through blocks; otherwise fall unless a block is
   //    under either foot.
   if (jumpTicks != 0) {
@@ -109,19 +118,24 @@ void Player::updatePlayer() {
     const std::int32_t footY = y + 1;
     const bool ground = !isBlank(cellAt(x, footY)) || !isBlank(cellAt(x + 15, footY));
     if (ground || supported) {
-      if (jumpSound != nullptr) jumpSound->playStream();
+      jumped = true;  // the sound is the caller's (updatePlayer, gameTick)
       jumpTicks = jumpLength;
     }
   }
 
   // 6. Arming: the bubble comes out on the next tick.
   if (isKeyDown(VK_SPACE) && fireTimer == 0) fireTimer = fireArmed;
+  return jumped;
 }
 
-void CALLBACK gameTick(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
-  std::lock_guard<std::mutex> lock(stateMutex);
-  updateBubbles();
-  player->updatePlayer();
+void CALLBACK gameTick(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) noexcept {
+  bool jumped = false;
+  {
+    std::lock_guard<std::mutex> lock(stateMutex);
+    updateBubbles();
+    jumped = player->advance();
+  }
+  if (jumped) startJumpSound();
 }
 
 void snapshotGameState(GameSnapshot& out) {

@@ -7,8 +7,10 @@
 // takes the same mutex only to copy the state (snapshotGameState, about 500 bytes) and
 // then draws from its copy. The tick therefore never waits longer than one such copy, it
 // keeps its own schedule whatever the frame rate, and a frame never shows a tick half
-// done. Code that runs before the timer starts, or after it has stopped, may use the
-// state directly. The keyboard state is shared through atomics (display/keyboard.h).
+// done. The jump sound starts after the tick has let go of the mutex: the audio library
+// takes locks of its own, and drawing must not wait behind them. Code that runs before
+// the timer starts, or after it has stopped, may use the state directly. The keyboard
+// state is shared through atomics (display/keyboard.h).
 #pragma once
 
 #include <windows.h>
@@ -35,8 +37,12 @@ struct Player {
   std::int32_t reserved1 = 0;  // nothing reads or changes it after creation
   std::int32_t reserved2 = 3;  // nothing reads or changes it after creation
 
-  // Advances the player by one tick: vertical movement, firing, walking, jumping, arming.
+  // Advances the player by one tick: vertical movement, firing, walking, jumping, arming;
+  // starts the jump sound when a jump starts.
   void updatePlayer();
+  // The same steps without the sound: true when a jump started, for a caller that starts
+  // the sound itself once it has let go of the state's lock.
+  bool advance();
 };
 
 struct Bubble {
@@ -62,9 +68,10 @@ void destroyGameState();
 // Advances every bubble slot by one tick.
 void updateBubbles();
 
-// The periodic timer's callback: updateBubbles, then updatePlayer, under the state's lock.
-// Its five arguments are ignored.
-void CALLBACK gameTick(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR reserved1, DWORD_PTR reserved2);
+// The periodic timer's callback: updateBubbles, then the player's step, under the state's
+// lock; then the jump sound, if a jump started, without it. Its five arguments are ignored.
+void CALLBACK gameTick(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR reserved1,
+                       DWORD_PTR reserved2) noexcept;
 
 // A consistent copy of the state, for drawing on another thread than the tick's.
 struct GameSnapshot {

@@ -2,8 +2,10 @@
 # Plays the built game under Xvfb on each display path for SECONDS (default 30), pressing a
 # key now and then, and prints the figures the program writes at exit (KESTRIX_STATS):
 # frames per second, CPU per frame, peak memory, start-up to first frame, tick periods and
-# key-to-screen times. Needs a build of kestrix-example in build/release (./run.sh makes it).
-#   scripts/measure-game.sh [SECONDS] [PATH...]   paths: d3d d3d-soft dd32 dd24 dd16 dd8
+# key-to-screen times, refreshes missed; then a table of the main figures. Needs a build of
+# kestrix-example in build/release (./run.sh makes it), or the run folder KESTRIX_RUN_DIR.
+#   scripts/measure-game.sh [SECONDS] [PATH...]   paths: d3d d3d-soft dd32 dd24 dd16 dd8, and
+#   d3d-renderer: Direct3D through SDL's renderer even where it works on the CPU
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${KESTRIX_UNDER_XVFB:-}" ]; then
@@ -12,8 +14,8 @@ fi
 seconds=${1:-30}
 shift || true
 paths=${*:-"d3d d3d-soft dd32 dd24 dd16 dd8"}
-run_dir=$PWD/build/release/run
-out_dir=$PWD/build/measure
+run_dir=${KESTRIX_RUN_DIR:-$PWD/build/release/run}
+out_dir=${KESTRIX_MEASURE_DIR:-$PWD/build/measure}
 mkdir -p "$out_dir"
 
 for path in $paths; do
@@ -21,6 +23,7 @@ for path in $paths; do
   case $path in
     d3d) ;;
     d3d-soft) env+=(SDL_RENDER_DRIVER=software) ;;
+    d3d-renderer) env+=(KESTRIX_DIRECT3D_SOFTWARE=0) ;;
     dd32) env+=(KESTRIX_DIRECT3D=0) ;;
     dd24) env+=(KESTRIX_DIRECT3D=0 KESTRIX_DISPLAY_DEPTHS=24) ;;
     dd16) env+=(KESTRIX_DIRECT3D=0 KESTRIX_DISPLAY_DEPTHS=16) ;;
@@ -50,4 +53,11 @@ for path in $paths; do
   echo "== $path (exit $status)"
   tr '\n' ' ' <"$stats"
   echo
+done
+
+figure() { awk -v name="$2" '$1 == name { print $2 }' "$out_dir/$1.txt"; }
+printf '\n%-9s %8s %18s %18s %16s\n' path fps cpu_per_frame_ms key_to_screen_ms missed_refreshes
+for path in $paths; do
+  printf '%-9s %8s %18s %18s %16s\n' "$path" "$(figure "$path" fps)" "$(figure "$path" process_cpu_per_frame_ms)" \
+    "$(figure "$path" key_to_screen_median_ms)" "$(figure "$path" missed_refreshes)"
 done

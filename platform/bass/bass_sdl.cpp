@@ -1,10 +1,11 @@
 // The eight calls of the audio library over SDL2's audio output, libopenmpt and libmpg123.
 //
 // Two locks. `api` makes the calls take turns and guards the lists of loaded things; the
-// output callback never takes it. `mixLock` guards the mixer, whose modules and voices
-// the callback renders; calls take it only for quick changes (order: api, then mixLock).
-// Loading and decoding run outside both, so a play from the tick thread never waits for
-// a file.
+// output callback never takes it. `mixLock` guards what the mixer shares: which modules
+// play, the voices, running or stopped. Everyone takes it only for quick changes (order:
+// api, then mixLock); the callback renders the modules between two such moments, without
+// it, so a play from the tick thread never waits for a render. Loading and decoding run
+// outside both, so it never waits for a file either.
 #include <SDL.h>
 #include <bass.h>
 
@@ -29,6 +30,7 @@ constexpr DWORD maxRate = 192000;
 struct LoadedMusic {
   DWORD handle;
   std::unique_ptr<MusicTrack> track;
+  int orders;  // read at load: the output may be rendering the module when a play comes
 };
 
 struct LoadedStream {
@@ -60,14 +62,30 @@ Engine& engine() {
   return *e;
 }
 
-void SDLCALL fillOutput(void* user, Uint8* stream, int bytes) {
+void SDLCALL fillOutput(void* user, Uint8* stream, int bytes) noexcept {
   auto& e = *static_cast<Engine*>(user);
-  const int frames = bytes / static_cast<int>(2 * sizeof(std::int16_t));
-  // Counted under the lock: a count read after a call returns includes every buffer mixed
-  // before the call took effect, and none after.
-  std::lock_guard<std::mutex> lock(e.mixLock);
-  e.mixer.mix(reinterpret_cast<std::int16_t*>(stream), frames);
-  e.framesOut.fetch_add(static_cast<std::uint64_t>(frames), std::memory_order_release);
+  auto* out = reinterpret_cast<std::int16_t*>(stream);
+  int frames = bytes / static_cast<int>(2 * sizeof(std::int16_t));
+  while (frames > 0) {
+    const int n = std::min(frames, Mixer::chunkFrames);
+    bool running = false;
+    {
+      std::lock_guard<std::mutex> lock(e.mixLock);
+      running = e.mixer.takeMusic();
+    }
+    if (running) e.mixer.renderMusic(n);  // the long part, unlocked
+    std::lock_guard<std::mutex> lock(e.mixLock);
+    if (running) {
+      e.mixer.addVoices(out, n);
+    } else {
+      std::fill(out, out + 2 * n, std::int16_t{0});
+    }
+    // Counted under the lock: a count read after a call returns includes every piece
+    // whose voices were mixed before the call took effect, and none after.
+    e.framesOut.fetch_add(static_cast<std::uint64_t>(n), std::memory_order_release);
+    out += 2 * n;
+    frames -= n;
+  }
 }
 
 // Opens SDL's default output for 16-bit stereo at `rate`; false leaves no trace.
@@ -184,6 +202,7 @@ HMUSIC WINAPI BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD len
   auto track = std::make_unique<MusicTrack>();
   track->module = loadModule(*bytes);
   if (track->module == nullptr) return 0;
+  const int orders = moduleOrders(track->module);
 
   Engine& e = engine();
   std::lock_guard<std::mutex> api(e.api);
@@ -196,7 +215,7 @@ HMUSIC WINAPI BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD len
     std::lock_guard<std::mutex> lock(e.mixLock);
     e.mixer.tracks.push_back(track.get());
   }
-  e.music.push_back(LoadedMusic{handle, std::move(track)});
+  e.music.push_back(LoadedMusic{handle, std::move(track), orders});
   return handle;
 }
 
@@ -208,10 +227,10 @@ BOOL WINAPI BASS_MusicPlayEx(HMUSIC handle, DWORD pos, int /*flags*/, BOOL /*res
   if (it == e.music.end()) return FALSE;
   // The position: order in the low word, row in the high word. Moving there resets the
   // channels whatever `reset` says, and a module loops whatever the flags say: the game's
-  // music is meant to play round and round.
+  // music is meant to play round and round. The output moves it before its next render.
+  if (LOWORD(pos) >= it->orders) return FALSE;
   std::lock_guard<std::mutex> lock(e.mixLock);
-  if (!rewindModule(it->track->module, LOWORD(pos), HIWORD(pos))) return FALSE;
-  it->track->playing = true;
+  Mixer::playTrack(*it->track, LOWORD(pos), HIWORD(pos));
   return TRUE;
 }
 

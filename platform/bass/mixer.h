@@ -1,6 +1,8 @@
 // The mix handed to the output: every playing module and every sounding play of a stream,
-// summed and clipped to 16-bit stereo. Mixing allocates nothing. Not locked by itself: its
-// owner serialises every use (the output callback and the control calls take one lock).
+// summed and clipped to 16-bit stereo. Mixing allocates nothing once it has seen every
+// loaded module. Not locked by itself: its
+// owner serialises the shared part (tracks' play state, voices, running) with one lock,
+// and the output renders the modules without it, so that a play never waits for a render.
 #pragma once
 
 #include <array>
@@ -9,10 +11,16 @@
 
 typedef struct openmpt_module openmpt_module;
 
-// A loaded module and whether it plays.
+// A loaded module and whether it plays. Only the output touches the module object once the
+// track is in the mixer: a play asks for a move (moveDue), which the output makes before
+// its next render.
 struct MusicTrack {
   openmpt_module* module = nullptr;
   bool playing = false;
+  bool moveDue = false;
+  int moveOrder = 0;
+  int moveRow = 0;
+  std::uint64_t plays = 0;  // counts the plays, so that an end seen late stops no newer play
 };
 
 // A decoded stream: interleaved left/right 16-bit samples at the mixer's rate.
@@ -39,16 +47,36 @@ struct Mixer {
   std::vector<MusicTrack*> tracks;   // every loaded module, playing or not
   std::array<Voice, maxVoices> voices{};
   std::uint64_t plays = 0;
-  std::array<float, 2 * chunkFrames> music{};  // one module's render
-  std::array<float, 2 * chunkFrames> sum{};    // the mix before clipping
 
-  // Fills `frames` stereo frames. Allocation-free.
+  // Fills `frames` stereo frames: the three steps below, for an owner on one thread.
   void mix(std::int16_t* out, int frames);
+
+  // One piece of at most chunkFrames frames in three steps, for an owner that locks:
+  // under the lock, the playing modules and their moves are taken (false: stopped, the
+  // piece is silence and nothing advances); without it, the output renders them; under
+  // the lock again, the voices are added and the sum clipped into `out`.
+  bool takeMusic();
+  void renderMusic(int frames);
+  void addVoices(std::int16_t* out, int frames);
+
+  // Plays a track from order `order`, row `row`: asks the output to move there.
+  static void playTrack(MusicTrack& track, int order, int row);
   // Starts a play of `sound` from its beginning, over whatever sounds already.
   void startVoice(const StreamSound& sound);
   // Forgets every track and voice (before the modules and sounds are destroyed).
   void clear();
 
  private:
-  void mixChunk(std::int16_t* out, int frames);
+  // A playing module as the output renders it, with what it took under the lock.
+  struct Rendering {
+    MusicTrack* track;
+    std::uint64_t plays;
+    bool move;
+    int order;
+    int row;
+    bool ended;
+  };
+  std::vector<Rendering> rendering_;            // the output's own: grows on the first mix after a load
+  std::array<float, 2 * chunkFrames> music_{};  // one module's render
+  std::array<float, 2 * chunkFrames> sum_{};    // the mix before clipping
 };

@@ -20,8 +20,10 @@ void destroyModule(openmpt_module* module) {
   if (module != nullptr) openmpt_module_destroy(module);
 }
 
+int moduleOrders(openmpt_module* module) { return openmpt_module_get_num_orders(module); }
+
 bool rewindModule(openmpt_module* module, int order, int row) {
-  if (order < 0 || order >= openmpt_module_get_num_orders(module) || row < 0) return false;
+  if (order < 0 || order >= moduleOrders(module) || row < 0) return false;
   openmpt_module_set_position_order_row(module, order, row);
   return true;
 }

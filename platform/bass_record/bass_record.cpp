@@ -15,9 +15,17 @@ std::atomic<std::uint32_t> nextMusic{1};
 std::atomic<std::uint32_t> nextStream{2};
 std::mutex logMutex;
 std::vector<Call> log;
+std::mutex hookMutex;
+std::array<std::function<void()>, static_cast<std::size_t>(Function::Count)> hooks;
 
 void record(Function f, const char* name, std::vector<std::int64_t> args, const void* file = nullptr) {
   counts[static_cast<std::size_t>(f)].fetch_add(1, std::memory_order_relaxed);
+  std::function<void()> hook;
+  {
+    std::lock_guard<std::mutex> lock(hookMutex);
+    hook = hooks[static_cast<std::size_t>(f)];
+  }
+  if (hook) hook();
   if (!logging.load(std::memory_order_relaxed)) return;
   std::lock_guard<std::mutex> lock(logMutex);
   log.push_back(Call{name, std::move(args), file != nullptr ? static_cast<const char*>(file) : ""});
@@ -34,7 +42,16 @@ std::vector<Call> calls() {
   return log;
 }
 
+void onCall(Function f, std::function<void()> hook) {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  hooks[static_cast<std::size_t>(f)] = std::move(hook);
+}
+
 void reset(std::uint32_t musicHandle, std::uint32_t streamHandle) {
+  {
+    std::lock_guard<std::mutex> lock(hookMutex);
+    hooks.fill(nullptr);
+  }
   for (auto& c : counts) c.store(0);
   logging.store(false);
   nextMusic.store(musicHandle);

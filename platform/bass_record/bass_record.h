@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,11 @@ std::uint64_t count(Function f);
 void setLogging(bool on);
 std::vector<Call> calls();
 
-// Clears counts and log, turns logging off, and sets the handles that the two open calls
+// Runs `hook` inside every later call of `f`, on the caller's thread, until the next reset:
+// for tests that look at what the caller holds while it calls the library.
+void onCall(Function f, std::function<void()> hook);
+
+// Clears counts, log and hooks, turns logging off, and sets the handles that the two open calls
 // return next (0 is the library's failure value).
 void reset(std::uint32_t musicHandle = 1, std::uint32_t streamHandle = 2);
 

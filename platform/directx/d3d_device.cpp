@@ -8,7 +8,6 @@
 #include "platform/directx/d3d_geometry.h"
 #include "platform/directx/d3d_texture.h"
 #include "platform/directx/d3d_vertex_buffer.h"
-#include "platform/directx/screen_capture.h"
 #include "platform/directx/sdl_display.h"
 #include "platform/stats/run_stats.h"
 
@@ -54,10 +53,11 @@ SDL_Color colourOf(DWORD argb) {
 void holdDevice(Device& device) { device.AddRef(); }
 void releaseDevice(Device& device) { device.Release(); }
 
-Device::Device(IUnknown& direct3D, HWND window, const D3DPRESENT_PARAMETERS& parameters)
+Device::Device(IUnknown& direct3D, HWND window, const D3DPRESENT_PARAMETERS& parameters, bool software)
     : direct3D_(&direct3D),
       window_(window),
       parameters_(parameters),
+      software_(software),
       world_(identityMatrix()),
       view_(identityMatrix()),
       projection_(identityMatrix()) {
@@ -75,7 +75,7 @@ Device::~Device() {
     if (texture != nullptr) std::exchange(texture, nullptr)->unbind();
   }
   if (stream_ != nullptr) std::exchange(stream_, nullptr)->unbind();
-  dropSdl();
+  backBuffer_.reset();
   if (!parameters_.Windowed) leaveFullScreen(window_);
   if (listener_ != 0) removeWindowListener(listener_);
   direct3D_->Release();
@@ -88,43 +88,20 @@ bool Device::open() {
   // device that copies in step with it.
   const bool vsync = fullScreen ? parameters_.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE
                                 : parameters_.SwapEffect == D3DSWAPEFFECT_COPY_VSYNC;
-  renderer_ = makeRenderer(window_, vsync);
-  if (renderer_ == nullptr) return false;
-  if (parameters_.BackBufferWidth == 0 || parameters_.BackBufferHeight == 0) {  // windowed: the window's size
-    int width = 0;
-    int height = 0;
-    SDL_GetRendererOutputSize(renderer_, &width, &height);
-    parameters_.BackBufferWidth = static_cast<UINT>(width);
-    parameters_.BackBufferHeight = static_cast<UINT>(height);
-  }
-  backBuffer_ =
-      SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
-                        static_cast<int>(parameters_.BackBufferWidth), static_cast<int>(parameters_.BackBufferHeight));
-  if (backBuffer_ == nullptr) {
-    dropSdl();
-    return false;
-  }
-  SDL_SetTextureBlendMode(backBuffer_, SDL_BLENDMODE_NONE);
-  SDL_SetTextureScaleMode(backBuffer_, SDL_ScaleModeLinear);
-  SDL_SetRenderTarget(renderer_, backBuffer_);
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, SDL_ALPHA_OPAQUE);
-  SDL_RenderClear(renderer_);
+  // Windowed, a size of 0 is the window's.
+  backBuffer_ = openBackBuffer(window_, static_cast<int>(parameters_.BackBufferWidth),
+                               static_cast<int>(parameters_.BackBufferHeight), vsync, software_, allTextures_);
+  if (backBuffer_ == nullptr) return false;
+  parameters_.BackBufferWidth = static_cast<UINT>(backBuffer_->width());
+  parameters_.BackBufferHeight = static_cast<UINT>(backBuffer_->height());
   listener_ = addWindowListener([this](HWND window, WindowChange change) { windowChanged(window, change); });
   return true;
-}
-
-void Device::dropSdl() {
-  for (Texture* texture : allTextures_) texture->dropSdlTexture();
-  if (backBuffer_ != nullptr) SDL_DestroyTexture(backBuffer_);
-  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
-  backBuffer_ = nullptr;
-  renderer_ = nullptr;
 }
 
 void Device::windowChanged(HWND window, WindowChange change) {
   if (window != window_ || change != WindowChange::destroying) return;
   // The renderer and its textures go before the window does.
-  dropSdl();
+  backBuffer_.reset();
   window_ = nullptr;
 }
 
@@ -141,22 +118,13 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     return D3DERR_INVALIDCALL;
   }
   if (inScene_) return D3DERR_INVALIDCALL;
-  if (renderer_ == nullptr) return D3DERR_DEVICELOST;
-  const int width = static_cast<int>(parameters_.BackBufferWidth);
-  const int height = static_cast<int>(parameters_.BackBufferHeight);
-  if (ScreenImage* capture = beginScreenCapture(width, height)) {
-    SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, capture->pixels.data(), width * 4);
-    for (std::uint32_t& pixel : capture->pixels) pixel &= 0x00FFFFFF;
+  if (backBuffer_ == nullptr) return D3DERR_DEVICELOST;
+  const HRESULT result = backBuffer_->present();
+  if (result == D3D_OK) {
+    screenShown();
+    platform::stats::framePresented(backBuffer_->shownNs());
   }
-  SDL_SetRenderTarget(renderer_, nullptr);
-  int outputWidth = 0;
-  int outputHeight = 0;
-  SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
-  presentCentred(renderer_, backBuffer_, placeKeepingAspect(outputWidth, outputHeight, width, height));
-  screenShown();
-  SDL_SetRenderTarget(renderer_, backBuffer_);
-  platform::stats::framePresented();
-  return D3D_OK;
+  return result;
 }
 
 HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
@@ -167,9 +135,9 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
   if (Width == 0 || Height == 0 || Levels > 1 || Usage != 0) return D3DERR_INVALIDCALL;
   if (Format != D3DFMT_A8R8G8B8 && Format != D3DFMT_X8R8G8B8) return D3DERR_INVALIDCALL;
   if (Pool != D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
-  if (renderer_ == nullptr) return D3DERR_INVALIDCALL;
+  if (backBuffer_ == nullptr) return D3DERR_INVALIDCALL;
   auto* texture = new Texture(*this, Width, Height);
-  if (!texture->makeSdlTexture(renderer_)) {
+  if (!backBuffer_->holds(*texture)) {
     texture->Release();
     return D3DERR_OUTOFVIDEOMEMORY;
   }
@@ -252,7 +220,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, 
     return D3DERR_INVALIDCALL;
   }
   if ((std::uint64_t{StartVertex} + count) * stride_ > stream_->size()) return D3DERR_INVALIDCALL;
-  if (renderer_ == nullptr) return D3D_OK;  // the window is gone: nothing to draw on
+  if (backBuffer_ == nullptr) return D3D_OK;  // the window is gone: nothing to draw on
   return drawTriangles(PrimitiveType, StartVertex, PrimitiveCount);
 }
 
@@ -265,11 +233,7 @@ HRESULT Device::drawTriangles(D3DPRIMITIVETYPE type, UINT start, UINT primitives
   // With lighting on and no lights, a vertex's colour is the (black) ambient light.
   const bool lit = renderState_[D3DRS_LIGHTING] != FALSE;
 
-  SDL_Texture* texture = textures_[0] != nullptr ? textures_[0]->upToDate() : nullptr;
-  if (texture != nullptr) {
-    const bool point = magFilter_[0] == D3DTEXF_POINT || magFilter_[0] == D3DTEXF_NONE;
-    SDL_SetTextureScaleMode(texture, point ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
-  }
+  const bool linear = magFilter_[0] != D3DTEXF_POINT && magFilter_[0] != D3DTEXF_NONE;
 
   triangles_.clear();
   const std::uint8_t* vertices = stream_->data() + static_cast<std::size_t>(start) * stride_;
@@ -295,10 +259,8 @@ HRESULT Device::drawTriangles(D3DPRIMITIVETYPE type, UINT start, UINT primitives
     if (!drawn || culled(renderState_[D3DRS_CULLMODE], points[0], points[1], points[2])) continue;
     triangles_.insert(triangles_.end(), triangle, triangle + 3);
   }
-  if (!triangles_.empty()) {
-    SDL_RenderGeometry(renderer_, texture, triangles_.data(), static_cast<int>(triangles_.size()), nullptr, 0);
-  }
-  return D3D_OK;
+  if (triangles_.empty()) return D3D_OK;
+  return backBuffer_->draw(triangles_, textures_[0], linear);
 }
 
 }  // namespace platform::directx

@@ -1,17 +1,19 @@
-// IDirect3DDevice8 on an SDL renderer: the back buffer is a render-target texture of the
-// asked size; scenes draw triangles into it through the fixed-function transforms with
-// SDL_RenderGeometry, and Present shows it on the window scaled keeping its aspect, with
-// black bars. When the window is destroyed the device lets go of SDL; later drawing does
-// nothing and Present answers D3DERR_DEVICELOST.
+// IDirect3DDevice8 over SDL: scenes draw triangles through the fixed-function transforms
+// into a back buffer of the asked size, and Present shows it on the window scaled keeping
+// its aspect, with black bars (d3d_back_buffer.h: on a GPU's renderer, or in software).
+// When the window is destroyed the device lets go of SDL; later drawing does nothing and
+// Present answers D3DERR_DEVICELOST.
 #pragma once
 
 #include <SDL.h>
 #include <d3d8.h>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "platform/directx/com_object.h"
+#include "platform/directx/d3d_back_buffer.h"
 #include "platform/win32/window_internal.h"
 
 namespace platform::directx {
@@ -21,8 +23,9 @@ class VertexBuffer;
 
 class Device final : public ComObject<IDirect3DDevice8> {
  public:
-  // Holds a reference to the Direct3D object, as its devices do.
-  Device(IUnknown& direct3D, HWND window, const D3DPRESENT_PARAMETERS& parameters);
+  // Holds a reference to the Direct3D object, as its devices do. `software`: the drawing
+  // may go the software way (d3d_back_buffer.h).
+  Device(IUnknown& direct3D, HWND window, const D3DPRESENT_PARAMETERS& parameters, bool software);
   // Takes the window (full screen unless windowed) and makes the renderer and back buffer.
   bool open();
 
@@ -52,16 +55,15 @@ class Device final : public ComObject<IDirect3DDevice8> {
 
   ~Device() override;
   bool answers(REFIID iid) const override { return iid == IID_IDirect3DDevice8; }
-  void dropSdl();
   void windowChanged(HWND window, WindowChange change);
   HRESULT drawTriangles(D3DPRIMITIVETYPE type, UINT start, UINT primitives);
 
   IUnknown* direct3D_;
   HWND window_;
   D3DPRESENT_PARAMETERS parameters_;
+  bool software_;
   int listener_ = 0;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* backBuffer_ = nullptr;
+  std::unique_ptr<BackBuffer> backBuffer_;  // null once the window is gone
   bool inScene_ = false;
 
   std::array<DWORD, renderStates> renderState_{};
@@ -74,7 +76,7 @@ class Device final : public ComObject<IDirect3DDevice8> {
   UINT stride_ = 0;
   DWORD vertexFormat_ = 0;
 
-  std::vector<Texture*> allTextures_;  // to let go of their SDL textures with the renderer
+  std::vector<Texture*> allTextures_;  // to let go of their SDL textures with a renderer
   std::vector<SDL_Vertex> triangles_;  // reused from draw to draw
 };
 

@@ -1,6 +1,6 @@
 // IDirect3DTexture8 in the managed pool: a system-memory copy that LockRect hands out
-// (rows of width × 4 bytes), and an SDL streaming texture brought up to date from the
-// changed rectangle before the texture is drawn.
+// (rows of width × 4 bytes), drawn from directly where the device draws in software, and
+// copied from the changed rectangle into an SDL texture where a renderer draws it.
 #pragma once
 
 #include <SDL.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/directx/d3d_resource.h"
+#include "platform/directx/pixel_plane.h"
 
 namespace platform::directx {
 
@@ -20,11 +21,13 @@ class Texture final : public DeviceResource<IDirect3DTexture8> {
   HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
   HRESULT UnlockRect(UINT Level) override;
 
-  // For the device. False when the renderer cannot hold it.
-  bool makeSdlTexture(SDL_Renderer* renderer);
+  // The texels as they are now.
+  PixelPlane texels();
+  // For the device: the SDL texture on `renderer`, made on first use there, with the
+  // locked changes copied in; null when the renderer cannot hold it.
+  SDL_Texture* upToDate(SDL_Renderer* renderer);
+  // Before the renderer goes.
   void dropSdlTexture();
-  // The SDL texture with the locked changes copied in, or null.
-  SDL_Texture* upToDate();
 
  private:
   ~Texture() override;
@@ -34,10 +37,10 @@ class Texture final : public DeviceResource<IDirect3DTexture8> {
 
   UINT width_;
   UINT height_;
-  INT pitch_;
-  std::vector<std::uint8_t> texels_;
+  std::vector<std::uint32_t> texels_;
   SDL_Texture* sdl_ = nullptr;
-  SDL_Rect dirty_{0, 0, 0, 0};  // the part SDL has not seen yet
+  SDL_Renderer* sdlRenderer_ = nullptr;  // the renderer sdl_ belongs to
+  SDL_Rect dirty_{0, 0, 0, 0};           // the part sdl_ has not seen yet
   bool locked_ = false;
 };
 

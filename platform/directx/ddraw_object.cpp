@@ -113,7 +113,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, D
     modeHeight_ = dwHeight;
     modeFormat_ = format;
   }
-  if (!screen_.setMode(static_cast<int>(dwWidth), static_cast<int>(dwHeight))) return DDERR_GENERIC;
+  screen_.setMode(static_cast<int>(dwWidth), static_cast<int>(dwHeight));
   screen_.blank();
   return DD_OK;
 }
@@ -232,10 +232,10 @@ HRESULT DirectDraw::CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable, LP
   return DD_OK;
 }
 
-void DirectDraw::show(const Surface& primary) {
-  if (!screen_.isOpen() || minimized_ || primary.lost()) return;
+bool DirectDraw::show(const Surface& primary) {
+  if (!screen_.isOpen() || minimized_ || primary.lost()) return true;  // nothing to show it on
   const std::uint32_t* colours = primary.palette() != nullptr ? primary.palette()->colours() : greyRamp.data();
-  screen_.show(primary.pixels(), primary.pitch(), primary.format(), colours);
+  return screen_.show(primary.pixels(), primary.pitch(), primary.format(), colours);
 }
 
 void DirectDraw::paletteChanged(const Palette& palette) {

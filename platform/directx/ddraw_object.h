@@ -37,8 +37,11 @@ class DirectDraw final : public ComObject<IDirectDraw7> {
   DWORD modeWidth() const { return modeWidth_; }
   DWORD modeHeight() const { return modeHeight_; }
   ModeFormat modeFormat() const { return modeFormat_; }
-  // Shows the primary surface's memory, through its palette at 8 bits.
-  void show(const Surface& primary);
+  // Shows the primary surface's memory, through its palette at 8 bits. False when the
+  // display did not take it (nothing to show it on, minimised or gone, is no failure).
+  bool show(const Surface& primary);
+  // When the last picture reached the screen (steady clock, ns).
+  std::int64_t shownNs() const { return screen_.shownNs(); }
   void paletteChanged(const Palette& palette);
   void surfaceReleased(Surface& surface);
   void paletteReleased(Palette& palette);

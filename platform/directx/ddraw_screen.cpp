@@ -1,5 +1,6 @@
 #include "platform/directx/ddraw_screen.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/directx/screen_capture.h"
@@ -9,57 +10,63 @@ namespace platform::directx {
 
 bool DirectDrawScreen::open(HWND window) {
   close();
-  renderer_ = makeSoftwareRenderer(window);
-  if (renderer_ == nullptr) return false;
-  pacer_.start(window);
+  if (!screen_.open(window)) return false;
   blank();
   return true;
 }
 
 void DirectDrawScreen::close() {
-  if (picture_ != nullptr) SDL_DestroyTexture(picture_);
-  if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
-  picture_ = nullptr;
-  renderer_ = nullptr;
+  screen_.close();
   width_ = height_ = 0;
 }
 
-bool DirectDrawScreen::setMode(int width, int height) {
-  if (renderer_ == nullptr) return false;
-  if (picture_ != nullptr && width == width_ && height == height_) return true;
-  if (picture_ != nullptr) SDL_DestroyTexture(picture_);
-  picture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
-  if (picture_ == nullptr) return false;
-  // A low-resolution mode on a larger screen: every mode pixel a sharp square.
-  SDL_SetTextureScaleMode(picture_, SDL_ScaleModeNearest);
-  SDL_SetTextureBlendMode(picture_, SDL_BLENDMODE_NONE);
+void DirectDrawScreen::setMode(int width, int height) {
   width_ = width;
   height_ = height;
-  return true;
+  picture_.assign(static_cast<std::size_t>(width) * height, 0);
 }
 
-void DirectDrawScreen::show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette) {
-  if (picture_ == nullptr) return;
-  void* texels = nullptr;
-  int texturePitch = 0;
-  if (SDL_LockTexture(picture_, nullptr, &texels, &texturePitch) != 0) return;
+bool DirectDrawScreen::show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette) {
+  if (picture_.empty()) return false;
   ScreenImage* capture = beginScreenCapture(width_, height_);
   for (int y = 0; y < height_; ++y) {
-    auto* out = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(texels) + y * texturePitch);
-    rowToRgb(pixels + static_cast<std::ptrdiff_t>(y) * pitch, out, width_, format, palette);
-    if (capture != nullptr) std::memcpy(&capture->pixels[static_cast<std::size_t>(y) * width_], out, width_ * 4u);
+    rowToRgb(pixels + static_cast<std::ptrdiff_t>(y) * pitch, &picture_[static_cast<std::size_t>(y) * width_], width_,
+             format, palette);
   }
-  SDL_UnlockTexture(picture_);
-  int outputWidth = 0;
-  int outputHeight = 0;
-  SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight);
-  pacer_.waitForRefresh();
-  presentCentred(renderer_, picture_, placeByWholeFactor(outputWidth, outputHeight, width_, height_));
-  if (capture != nullptr) screenShown();
+  if (capture != nullptr) capture->pixels = picture_;
+  const bool shown = showPicture();
+  if (shown && capture != nullptr) screenShown();
+  return shown;
 }
 
 void DirectDrawScreen::blank() {
-  if (renderer_ != nullptr) presentCentred(renderer_, nullptr, SDL_Rect{});
+  std::fill(picture_.begin(), picture_.end(), 0u);
+  showPicture();
+}
+
+// Each screen pixel takes the picture pixel under its centre (a sharp square per mode
+// pixel at a whole factor); a screen row whose picture row is the one above's is a copy.
+bool DirectDrawScreen::showPicture() {
+  const PixelPlane* frame = screen_.frame();
+  if (frame == nullptr) return false;
+  if (!picture_.empty()) {
+    const SDL_Rect where = placeByWholeFactor(frame->width, frame->height, width_, height_);
+    if (static_cast<int>(columns_.size()) != where.w) columns_.resize(static_cast<std::size_t>(where.w));
+    for (int x = 0; x < where.w; ++x) columns_[static_cast<std::size_t>(x)] = static_cast<int>((x * 2 + 1) * static_cast<long long>(width_) / (2 * where.w));
+    int previous = -1;
+    for (int y = 0; y < where.h; ++y) {
+      const int row = static_cast<int>((y * 2 + 1) * static_cast<long long>(height_) / (2 * where.h));
+      std::uint32_t* out = frame->row(where.y + y) + where.x;
+      if (row == previous) {
+        std::memcpy(out, out - frame->pitch, static_cast<std::size_t>(where.w) * 4);
+        continue;
+      }
+      const std::uint32_t* in = &picture_[static_cast<std::size_t>(row) * width_];
+      for (int x = 0; x < where.w; ++x) out[x] = in[columns_[static_cast<std::size_t>(x)]];
+      previous = row;
+    }
+  }
+  return screen_.show();
 }
 
 }  // namespace platform::directx

@@ -2,43 +2,42 @@
 // cooperative window, scaled by the largest whole factor that fits, centred on black.
 #pragma once
 
-#include <SDL.h>
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/directx/pixel_formats.h"
-#include "platform/directx/sdl_display.h"
+#include "platform/directx/window_screen.h"
 
 namespace platform::directx {
 
 class DirectDrawScreen {
  public:
-  DirectDrawScreen() = default;
-  ~DirectDrawScreen() { close(); }
-  DirectDrawScreen(const DirectDrawScreen&) = delete;
-  DirectDrawScreen& operator=(const DirectDrawScreen&) = delete;
-
   // Takes the window's framebuffer; flips keep step with the display's refresh.
   bool open(HWND window);
   void close();
-  bool isOpen() const { return renderer_ != nullptr; }
+  bool isOpen() const { return screen_.isOpen(); }
 
-  // A picture of the mode's size; false when the renderer cannot make one.
-  bool setMode(int width, int height);
+  // A picture of the mode's size.
+  void setMode(int width, int height);
 
   // Shows mode-sized pixels in the format (through palette at 8 bits) and records them
-  // for screen capture.
-  void show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette);
+  // for screen capture. False when the display did not take them.
+  bool show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette);
   // Shows black only, as after a mode change.
   void blank();
+  // When the last picture reached the screen (steady clock, ns).
+  std::int64_t shownNs() const { return screen_.shownNs(); }
 
  private:
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* picture_ = nullptr;
+  bool showPicture();
+
+  WindowScreen screen_;
+  std::vector<std::uint32_t> picture_;  // the mode's pixels as 0x00RRGGBB
   int width_ = 0;
   int height_ = 0;
-  RefreshPacer pacer_;
+  std::vector<int> columns_;  // the picture's column for each column of the screen's picture
 };
 
 }  // namespace platform::directx

@@ -103,8 +103,8 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD) {
   if (locked_ || attached_->locked_) return DDERR_SURFACEBUSY;
   // The memory changes places; the interfaces keep their roles.
   pixels_.swap(attached_->pixels_);
-  owner_->show(*this);
-  platform::stats::framePresented();
+  if (!owner_->show(*this)) return DDERR_GENERIC;  // the frame did not reach the screen
+  platform::stats::framePresented(owner_->shownNs());
   return DD_OK;
 }
 

@@ -15,6 +15,8 @@ bool isBackBufferFormat(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || 
 
 class Direct3D final : public ComObject<IDirect3D8> {
  public:
+  explicit Direct3D(const LayerSettings& settings) : settings_(settings) {}
+
   HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
                        D3DPRESENT_PARAMETERS* pPresentationParameters,
                        IDirect3DDevice8** ppReturnedDeviceInterface) override {
@@ -48,7 +50,7 @@ class Direct3D final : public ComObject<IDirect3D8> {
     }
     if (parameters.MultiSampleType != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
 
-    auto* device = new Device(*this, window, parameters);
+    auto* device = new Device(*this, window, parameters, settings_.softwareDirect3D);
     if (!device->open()) {
       device->Release();
       return D3DERR_NOTAVAILABLE;
@@ -60,6 +62,8 @@ class Direct3D final : public ComObject<IDirect3D8> {
  private:
   ~Direct3D() override = default;
   bool answers(REFIID iid) const override { return iid == IID_IDirect3D8; }
+
+  LayerSettings settings_;
 };
 
 }  // namespace
@@ -67,6 +71,7 @@ class Direct3D final : public ComObject<IDirect3D8> {
 
 IDirect3D8* WINAPI Direct3DCreate8(UINT SDKVersion) {
   if (SDKVersion != platform::directx::directX80Version && SDKVersion != D3D_SDK_VERSION) return nullptr;
-  if (!platform::directx::readLayerSettings().direct3D) return nullptr;
-  return new platform::directx::Direct3D;
+  const platform::directx::LayerSettings settings = platform::directx::readLayerSettings();
+  if (!settings.direct3D) return nullptr;
+  return new platform::directx::Direct3D(settings);
 }

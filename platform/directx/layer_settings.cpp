@@ -48,6 +48,7 @@ LayerSettings readLayerSettings() {
   if (const char* depths = setting("KESTRIX_DISPLAY_DEPTHS")) readDepths(depths, settings);
   if (const char* format = setting("KESTRIX_16BIT")) settings.rgb555 = std::strcmp(format, "555") == 0;
   settings.videoMemory = !isOff(setting("KESTRIX_VIDEO_MEMORY"));
+  settings.softwareDirect3D = !isOff(setting("KESTRIX_DIRECT3D_SOFTWARE"));
   return settings;
 }
 

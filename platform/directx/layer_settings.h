@@ -6,6 +6,8 @@
 //                               "none" accepts none)
 //   KESTRIX_16BIT=555           the 16-bit mode is 5-5-5 (default 565)
 //   KESTRIX_VIDEO_MEMORY=0      no off-screen surface fits in video memory
+//   KESTRIX_DIRECT3D_SOFTWARE=0 Direct3D draws through SDL's renderer even where that
+//                               renderer works on the CPU (as it does on a GPU)
 #pragma once
 
 namespace platform::directx {
@@ -18,6 +20,7 @@ struct LayerSettings {
   bool depth8 = true;
   bool rgb555 = false;
   bool videoMemory = true;
+  bool softwareDirect3D = true;  // Direct3D may draw in software where the renderer would
 
   bool acceptsDepth(unsigned bits) const;
 };

@@ -5,8 +5,6 @@
 #include <SDL.h>
 #include <windows.h>
 
-#include <cstdint>
-
 namespace platform::directx {
 
 // Makes a live window cover the screen (SDL's desktop full screen) and activates it, as a
@@ -19,24 +17,10 @@ void leaveFullScreen(HWND window);
 // able to draw into textures. With vsync, presents keep step with the display's refresh.
 SDL_Renderer* makeRenderer(HWND window, bool vsync);
 
-// A software renderer on the window's framebuffer, for a display that only copies
-// pictures; presents do not wait for the refresh (RefreshPacer does that).
-SDL_Renderer* makeSoftwareRenderer(HWND window);
-
-// Keeps presents in step with the display's refresh (60 Hz where SDL does not know it),
-// for renderers that cannot wait for it themselves. No wait without a real display.
-class RefreshPacer {
- public:
-  void start(HWND window);
-  // Returns at the next refresh after the previous call's.
-  void waitForRefresh();
-
- private:
-  static std::int64_t nowNs();
-  std::int64_t periodNs_ = 0;
-  std::int64_t originNs_ = 0;
-  std::int64_t lastNs_ = 0;
-};
+// Makes SDL give a window's surface the window's own framebuffer rather than one it backs
+// with a renderer (on a software OpenGL that costs a quarter of a second to set up and
+// buys a 2D copy nothing). SDL_FRAMEBUFFER_ACCELERATION in the environment still wins.
+void useWindowFramebuffer();
 
 // A picture of width × height on an output of outputWidth × outputHeight, centred: scaled
 // by the largest whole factor that fits (at least 1), or as large as fits keeping its
@@ -44,7 +28,12 @@ class RefreshPacer {
 SDL_Rect placeByWholeFactor(int outputWidth, int outputHeight, int width, int height);
 SDL_Rect placeKeepingAspect(int outputWidth, int outputHeight, int width, int height);
 
-// Clears the renderer's output to black, draws the texture at the rectangle and presents.
-void presentCentred(SDL_Renderer* renderer, SDL_Texture* picture, const SDL_Rect& where);
+// Clears the renderer's output to black, draws the texture at the rectangle and presents;
+// false, and nothing presented, when the clear or the copy failed.
+bool presentCentred(SDL_Renderer* renderer, SDL_Texture* picture, const SDL_Rect& where);
+
+// Whether the renderer draws on the CPU: SDL's software renderer, or OpenGL on a software
+// rasteriser (Mesa's llvmpipe, softpipe or swrast, Windows' GDI Generic, SwiftShader).
+bool rendersInSoftware(SDL_Renderer* renderer);
 
 }  // namespace platform::directx

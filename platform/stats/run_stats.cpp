@@ -93,10 +93,12 @@ struct Stats {
 
   // Key press to screen: the key's time, then the end of the first tick after it; the first
   // frame whose composition began after that tick (the previous present had returned)
-  // shows the key's effect.
+  // shows the key's effect, from the moment it was shown.
   std::atomic<std::int64_t> pendingKeyNs{0};
   std::atomic<std::int64_t> tickAfterKeyNs{0};
   Histogram keyToScreen{100'000};  // 0.1 ms bins, up to 500 ms
+
+  std::atomic<long long> missedRefreshes{0};  // main thread
 
   std::string figures() {
     std::string out;
@@ -133,6 +135,7 @@ struct Stats {
       append(out, "key_to_screen_median_ms %.1f\n", keyToScreen.quantileMs(0.5));
       append(out, "key_to_screen_max_ms %.1f\n", keyToScreen.maxNs / 1e6);
     }
+    append(out, "missed_refreshes %lld\n", missedRefreshes.load());
     return out;
   }
 };
@@ -195,9 +198,10 @@ void tickEnded() {
   }
 }
 
-void framePresented() {
+void framePresented(long long shownNs) {
   if (active == nullptr) return;
   const std::int64_t now = nowNs();
+  const std::int64_t shown = shownNs != 0 ? shownNs : now;
   const std::int64_t previousFrameNs = active->lastFrameNs;
   if (active->frames == 0) {
     active->firstFrameNs = now;
@@ -209,10 +213,15 @@ void framePresented() {
   const std::int64_t key = active->pendingKeyNs.load();
   const std::int64_t tick = active->tickAfterKeyNs.load();
   if (key != 0 && tick >= key && previousFrameNs >= tick) {
-    active->keyToScreen.add(now - key);
+    active->keyToScreen.add(shown - key);
     active->tickAfterKeyNs.store(0);
     active->pendingKeyNs.store(0);
   }
+}
+
+void refreshesMissed(long long count) {
+  if (active == nullptr) return;
+  active->missedRefreshes.fetch_add(count, std::memory_order_relaxed);
 }
 
 }  // namespace platform::stats

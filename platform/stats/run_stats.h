@@ -1,9 +1,10 @@
 // Figures of a running program for measurements, off unless the environment names a file
 // in KESTRIX_STATS: frames presented, start-up to the first frame, CPU per frame, memory,
-// the tick timer's periods and how long a key press takes to reach the screen. Written as
-// "name value" lines when the process exits, the way the tools write their files; a file
-// that exists is replaced only when it is empty or holds earlier figures, and a failure is
-// told on standard error. The hooks cost one relaxed load when off.
+// the tick timer's periods, how long a key press takes to reach the screen, and the
+// refreshes a paced screen missed. Written as "name value" lines when the process exits,
+// the way the tools write their files; a file that exists is replaced only when it is
+// empty or holds earlier figures, and a failure is told on standard error. The hooks cost
+// one relaxed load when off.
 #pragma once
 
 namespace platform::stats {
@@ -13,7 +14,12 @@ void keyPressed();
 // The tick timer's callback is about to run, and has returned.
 void tickStarted();
 void tickEnded();
-// A frame reached the screen (Direct3D Present, DirectDraw Flip).
-void framePresented();
+// A frame reached the screen (Direct3D Present, DirectDraw Flip), as the present returns.
+// A paced screen that shows the frame at a refresh and returns later tells when it was
+// shown (steady clock, ns); 0 is now.
+void framePresented(long long shownNs = 0);
+// A paced screen's picture came too late for the refresh it was meant for, and `count`
+// refreshes passed without a new picture.
+void refreshesMissed(long long count);
 
 }  // namespace platform::stats

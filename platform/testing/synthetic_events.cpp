@@ -73,6 +73,17 @@ bool pushQuit() {
   return push(event);
 }
 
+void refuseUserEvents(bool on) {
+  if (on) {
+    SDL_SetEventFilter([](void*, SDL_Event* event) { return event->type >= SDL_USEREVENT ? 0 : 1; }, nullptr);
+    return;
+  }
+  SDL_SetEventFilter(nullptr, nullptr);
+  SDL_Event wake{};
+  wake.type = SDL_USEREVENT;
+  SDL_PushEvent(&wake);
+}
+
 const char* videoDriver() {
   if (!platform::videoRunning()) return "";
   const char* name = SDL_GetCurrentVideoDriver();

@@ -19,6 +19,9 @@ bool pushWindowEvent(HWND window, WindowEvent event);
 bool pushMouseMotion(HWND window, int x, int y);
 // What SDL makes of SIGINT or SIGTERM.
 bool pushQuit();
+// While on, SDL refuses every event of a program-registered type, as a full queue would;
+// turning it off pushes one such event, which wakes a thread left waiting for SDL.
+void refuseUserEvents(bool on);
 
 // The SDL video driver in use ("dummy", "x11", ...), or "" before video runs.
 const char* videoDriver();

@@ -107,7 +107,7 @@ bool pumpEvents() {
 bool waitForEvent() {
   if (!beginSdlWait()) return true;
   SDL_Event event;
-  const int got = SDL_WaitEvent(&event);
+  const int got = SDL_WaitEventTimeout(&event, sdlWaitLimitMs);
   endSdlWait();
   return got != 0 && handleEvent(event);
 }

@@ -9,7 +9,7 @@ namespace platform {
 // off the video thread.
 bool pumpEvents();
 // Video thread: sleeps until an SDL event arrives or a message is posted (at once when one
-// is already waiting). True when a message is waiting or was sent.
+// is already waiting), at most sdlWaitLimitMs. True when a message is waiting or was sent.
 bool waitForEvent();
 
 }  // namespace platform

@@ -36,14 +36,14 @@ bool passes(const MSG& m, HWND window, UINT first, UINT last) {
   return m.message == WM_QUIT || (m.message >= first && m.message <= last);
 }
 
-// Called with the lock held.
+// Called with the lock held. SDL may refuse the wake-up (a full queue, an event filter,
+// no event type to send): the waiter then wakes at the end of its bounded wait.
 void wakeWaiters(Queue& q) {
   q.posted.notify_all();
-  if (q.sdlWaiter) {
+  if (q.sdlWaiter && wakeEventType() != 0) {
     SDL_Event wake{};
     wake.type = wakeEventType();
-    SDL_PushEvent(&wake);
-    q.sdlWaiter = false;  // one wake-up per wait is enough
+    if (SDL_PushEvent(&wake) == 1) q.sdlWaiter = false;  // one wake-up per wait is enough
   }
 }
 

@@ -20,8 +20,10 @@ bool queueHasMessages();
 // Blocks until something is posted or a quit is requested.
 void waitForQueue();
 // For the video thread before it waits inside SDL: false, and no wait, when messages are
-// already there. Between the two calls, posting pushes SDL's wake-up event.
+// already there. Between the two calls, posting pushes SDL's wake-up event; should SDL
+// refuse it, the wait's bound (sdlWaitLimitMs) is how late the waiter sees the message.
 bool beginSdlWait();
 void endSdlWait();
+constexpr int sdlWaitLimitMs = 100;
 
 }  // namespace platform

@@ -15,7 +15,8 @@ bool onVideoThread();
 // Whether a person could see a window: video runs, or could, on a driver other than
 // SDL's headless ones (dummy, offscreen).
 bool displayAvailable();
-// The SDL event type that wakes a thread waiting for SDL events; 0 before video runs.
+// The SDL event type that wakes a thread waiting for SDL events; 0 before video runs or
+// when SDL had none left to give.
 Uint32 wakeEventType();
 
 }  // namespace platform

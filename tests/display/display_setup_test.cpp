@@ -273,6 +273,26 @@ TEST_F(DirectDrawSetup, ASixteenBitModeWithFiveGreenBitsClearsTheGreenFlag) {
   EXPECT_EQ(displaySettings.green6Bit, 0);
 }
 
+TEST_F(DirectDrawSetup, WithoutTheModeAnsweredThePrimarySurfaceTellsTheSixteenBitLayout) {
+  ON_CALL(directDraw, SetDisplayMode(_, _, 32u, _, _)).WillByDefault(Return(DDERR_UNSUPPORTED));
+  ON_CALL(directDraw, SetDisplayMode(_, _, 24u, _, _)).WillByDefault(Return(DDERR_UNSUPPORTED));
+  ON_CALL(directDraw, GetDisplayMode).WillByDefault(Return(DDERR_GENERIC));
+  struct Case {
+    HRESULT answer;
+    DWORD greenMask;
+    int green6Bit;
+  };
+  for (const Case& c : {Case{DD_OK, 0x7E0, 1}, Case{DD_OK, 0x3E0, 0}, Case{DDERR_GENERIC, 0, 1}}) {
+    displaySettings = DisplaySettings{};
+    ON_CALL(primary, GetSurfaceDesc).WillByDefault([c](LPDDSURFACEDESC2 d) {
+      d->ddpfPixelFormat.dwGBitMask = c.greenMask;
+      return c.answer;
+    });
+    ASSERT_EQ(context.initDisplay(backendDirectDraw, 320, 240), 0);
+    EXPECT_EQ(displaySettings.green6Bit, c.green6Bit) << "mask " << c.greenMask;
+  }
+}
+
 TEST_F(DirectDrawSetup, TheOffScreenSurfaceFallsBackToSystemMemory) {
   {
     InSequence order;

@@ -131,26 +131,19 @@ TEST_F(Direct3DPresent, AFailedLockOrUnlockEndsTheSceneAndDrawsNothing) {
   context.presentFrame(frame.data());
 }
 
-TEST_F(Direct3DPresent, ReleaseGivesBackTheFourObjectsInOrderSkippingMissingOnes) {
+TEST_F(Direct3DPresent, ReleaseGivesBackTheFourObjectsInOrderSkippingMissingOnesAndOnlyOnce) {
   NiceMock<MockDirect3D> direct3D;
   context.direct3D = &direct3D;
+  context.vertexBuffer = nullptr;
   {
     InSequence order;
     EXPECT_CALL(texture, Release());
-    EXPECT_CALL(vertexBuffer, Release());
     EXPECT_CALL(device, Release());
     EXPECT_CALL(direct3D, Release());
   }
+  EXPECT_CALL(vertexBuffer, Release()).Times(0);
   context.restoreOrRelease();
-  ::testing::Mock::VerifyAndClearExpectations(&texture);
-  ::testing::Mock::VerifyAndClearExpectations(&device);
-  ::testing::Mock::VerifyAndClearExpectations(&direct3D);
-
-  context.vertexBuffer = nullptr;
-  EXPECT_CALL(texture, Release());
-  EXPECT_CALL(device, Release());
-  EXPECT_CALL(direct3D, Release());
-  context.restoreOrRelease();
+  context.restoreOrRelease();  // a second call finds nothing left to give back
 }
 
 // --- DirectDraw 7 -----------------------------------------------------------------------

@@ -46,6 +46,9 @@ struct PlayerSeen {
   int mismatches = 1 << 30;
 };
 PlayerSeen findPlayer(const Frame& shown, const DisplayPath& path, int xLow, int xHigh, int yLow, int yHigh);
+// The same for a player standing on the floor (y 231) wherever he walked: his columns are
+// found against the frame without him first, so that only a few positions are searched.
+PlayerSeen findPlayerOnTheFloor(const Frame& shown, const DisplayPath& path);
 
 // Where the bubble sprite shows on the frame, if anywhere: every non-black pixel of the
 // sprite at the position matches.

@@ -24,9 +24,34 @@ int waitForFrame(GameSession& game, const DisplayPath& path, const Frame& expect
   do {
     count = mismatches(frameOnScreen(takeScreenshot(), path), expected, path);
     if (count <= allowedMismatches(path)) break;
-    sleepSeconds(0.05);
+    sleepSeconds(0.02);
   } while (nowSeconds() < end && game.running());
   return count;
+}
+
+// Polls the screen until the frame shown passes the check; that frame, or the last one
+// looked at when none did in time.
+template <typename Check>
+Frame waitForScreen(GameSession& game, const DisplayPath& path, Check passes, double seconds = 10) {
+  const double end = nowSeconds() + seconds;
+  Frame shown;
+  do {
+    shown = frameOnScreen(takeScreenshot(), path);
+    if (passes(shown)) break;
+    sleepSeconds(0.02);
+  } while (nowSeconds() < end && game.running());
+  return shown;
+}
+
+// The frame once nothing moves any more: the same twice, two ticks apart.
+Frame waitForStill(GameSession& game, const DisplayPath& path) {
+  Frame previous;
+  return waitForScreen(game, path, [&previous](const Frame& shown) {
+    const bool still = shown == previous;
+    previous = shown;
+    if (!still) sleepSeconds(2 * tickSeconds);
+    return still;
+  });
 }
 
 Frame startFrame(const DisplayPath& path) { return asShownOn(composeFor(Player{}), path); }
@@ -35,6 +60,9 @@ void endWithEscape(GameSession& game) {
   game.key("Escape");
   EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
 }
+
+// The player where he stands or rises above the start, found on a frame (x 10, either way).
+PlayerSeen playerAboveTheStart(const Frame& shown) { return findPlayer(shown, directDraw32(), 10, 10, 150, 231); }
 
 TEST(GameOnScreen, FirstFrameShowsTheLevelAndThePlayerAtHisStart) {
   GameSession game(optionsFor(directDraw32()));
@@ -59,9 +87,8 @@ TEST(GameOnScreen, HoldingRightWalksOnePixelPerTickHeld) {
   const double released = nowSeconds();
   game.keyUp("Right");
   const double afterRelease = nowSeconds();
-  sleepSeconds(0.2);
 
-  const PlayerSeen seen = findPlayer(frameOnScreen(takeScreenshot(), directDraw32()), directDraw32(), 10, 200, 231, 231);
+  const PlayerSeen seen = findPlayerOnTheFloor(waitForStill(game, directDraw32()), directDraw32());
   EXPECT_EQ(seen.mismatches, 0);
   EXPECT_EQ(seen.state.facing, 1);
   const int fewest = static_cast<int>((released - pressed) / tickSeconds) - 1;
@@ -75,48 +102,64 @@ TEST(GameOnScreen, HoldingRightWalksOnePixelPerTickHeld) {
 TEST(GameOnScreen, AJumpAndABubbleShowOnScreen) {
   GameSession game(optionsFor(directDraw32()));
   ASSERT_TRUE(game.waitForWindow());
-  ASSERT_EQ(waitForFrame(game, directDraw32(), startFrame(directDraw32())), 0);
+  const Frame start = startFrame(directDraw32());
+  ASSERT_EQ(waitForFrame(game, directDraw32(), start), 0);
 
-  // A press longer than a tick, so that the tick sees it.
+  // Up is held until the player leaves the floor: a press shorter than a tick, or one the
+  // game reads in the same turn as its release, would not be seen by the tick.
   game.keyDown("Up");
-  sleepSeconds(0.05);
+  waitForScreen(game, directDraw32(), [&start](const Frame& shown) { return shown != start; });
   game.keyUp("Up");
-  int highest = 231;
-  for (int look = 0; look < 8; ++look) {
-    const PlayerSeen seen = findPlayer(frameOnScreen(takeScreenshot(), directDraw32()), directDraw32(), 10, 10, 150, 231);
-    ASSERT_EQ(seen.mismatches, 0);
-    highest = std::min(highest, seen.state.y);
-    sleepSeconds(0.05);
+  // The frames of the jump, read as fast as they come: the player's top row is the first
+  // that differs from the start frame in his columns; the highest frame is searched.
+  const auto topRow = [&start](const Frame& shown) {
+    for (int y = 0; y < 240; ++y) {
+      for (int x = 10; x < 10 + spriteSize; ++x) {
+        if (shown[y * 320 + x] != start[y * 320 + x]) return y;
+      }
+    }
+    return 240;
+  };
+  Frame highest = start;
+  for (const double end = nowSeconds() + 3; nowSeconds() < end;) {
+    Frame shown = frameOnScreen(takeScreenshot(), directDraw32());
+    if (shown == start) break;  // back on the floor
+    if (topRow(shown) < topRow(highest)) highest = std::move(shown);
   }
-  EXPECT_LT(highest, 231 - 16) << "the player never rose a sprite's height";
-  sleepSeconds(1.0);
-  EXPECT_EQ(findPlayer(frameOnScreen(takeScreenshot(), directDraw32()), directDraw32(), 10, 10, 150, 231).state.y, 231)
-      << "the player did not land again";
+  const PlayerSeen seen = playerAboveTheStart(highest);
+  EXPECT_EQ(seen.mismatches, 0);
+  EXPECT_LT(seen.state.y, 231 - 16) << "the player never rose a sprite's height";
+  EXPECT_EQ(waitForFrame(game, directDraw32(), start), 0) << "the player did not land again";
 
-  game.keyDown("space");
-  sleepSeconds(0.05);
+  game.keyDown("space");  // held until the bubble shows, for the same reason as Up
+  const Frame blown = waitForScreen(game, directDraw32(), [](const Frame& shown) { return bubbleShown(shown); });
   game.keyUp("space");
-  bool bubble = false;
-  for (int look = 0; look < 10 && !bubble; ++look) bubble = bubbleShown(frameOnScreen(takeScreenshot(), directDraw32()));
-  EXPECT_TRUE(bubble);
+  EXPECT_TRUE(bubbleShown(blown));
   endWithEscape(game);
 }
 
 TEST(GameOnScreen, MinimisedItStopsDrawingButKeepsTicking) {
   GameSession game(optionsFor(directDraw32()));
   ASSERT_TRUE(game.waitForWindow());
-  ASSERT_EQ(waitForFrame(game, directDraw32(), startFrame(directDraw32())), 0);
+  const Frame start = startFrame(directDraw32());
+  ASSERT_EQ(waitForFrame(game, directDraw32(), start), 0);
 
   const std::int64_t drawingFrom = game.mainThreadCpuNs();
   sleepSeconds(1.0);
   const std::int64_t drawing = game.mainThreadCpuNs() - drawingFrom;
 
-  // Jump, and minimise while rising: the jump lasts about 0.7 s.
+  // Jump, and minimise while rising: the jump lasts about 0.95 s.
   game.keyDown("Up");
-  sleepSeconds(0.05);
+  waitForScreen(game, directDraw32(), [&start](const Frame& shown) { return shown != start; });
   game.keyUp("Up");
   game.minimise();
-  sleepSeconds(0.2);
+  // Once the game has seen it, the main thread sleeps: a tenth of a second without a
+  // millisecond of its time (or the deadline, after which the figure below tells).
+  for (const double end = nowSeconds() + 5; nowSeconds() < end;) {
+    const std::int64_t from = game.mainThreadCpuNs();
+    sleepSeconds(0.1);
+    if (game.mainThreadCpuNs() - from < 1'000'000) break;
+  }
   const std::int64_t minimisedFrom = game.mainThreadCpuNs();
   sleepSeconds(1.0);
   const std::int64_t minimised = game.mainThreadCpuNs() - minimisedFrom;
@@ -125,10 +168,14 @@ TEST(GameOnScreen, MinimisedItStopsDrawingButKeepsTicking) {
                                     << " ns drawing";
 
   game.restore();
-  // The ticks went on meanwhile: the jump is over, the player is back on the floor. Had
-  // they stopped, the 68 ticks of the jump would still keep him in the air for 0.8 s.
-  const Frame landed = startFrame(directDraw32());
-  EXPECT_EQ(waitForFrame(game, directDraw32(), landed, 0.5), 0);
+  // The ticks went on meanwhile: the first frame the game shows again has the player back
+  // on the floor. Had they stopped, the rest of the jump would keep him in the air for
+  // most of a second.
+  const Frame back =
+      waitForScreen(game, directDraw32(), [](const Frame& shown) { return playerAboveTheStart(shown).mismatches == 0; });
+  const PlayerSeen seen = playerAboveTheStart(back);
+  EXPECT_EQ(seen.mismatches, 0);
+  EXPECT_EQ(seen.state.y, 231) << "the first frame after the restore shows the player in the air";
   endWithEscape(game);
 }
 
@@ -178,8 +225,7 @@ TEST_P(EveryDisplayPath, ShowsTheGameAndTakesKeys) {
   game.keyDown("Right");
   sleepSeconds(0.3);
   game.keyUp("Right");
-  sleepSeconds(0.1);
-  const PlayerSeen seen = findPlayer(frameOnScreen(takeScreenshot(), path), path, 10, 60, 231, 231);
+  const PlayerSeen seen = findPlayerOnTheFloor(waitForStill(game, path), path);
   EXPECT_LE(seen.mismatches, allowedMismatches(path));
   EXPECT_GT(seen.state.x, 20);
   endWithEscape(game);

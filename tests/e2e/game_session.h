@@ -1,6 +1,6 @@
 // The real game as a test drives it: kestrix-example started in a folder of its own with
 // chosen data files and settings, on the X server of the test's environment (Xvfb), keys
-// sent with xdotool, the screen read back with ImageMagick's import.
+// sent with xdotool, the screen read back from the X server.
 #pragma once
 
 #include <sys/types.h>

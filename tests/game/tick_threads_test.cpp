@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <optional>
 #include <thread>
 
 #include "display/keyboard.h"
 #include "game/game_state.h"
+#include "platform/bass_record/bass_record.h"
 #include "tools/trace/tick_driver.h"
 
 namespace {
@@ -46,6 +49,35 @@ TEST(TickThreads, DrawingReadsWholeTicksWhileTheTickRunsOnItsOwnThread) {
 
   EXPECT_EQ(inconsistent, 0);
   EXPECT_GE(ticks.load(), 2000);
+}
+
+TEST(TickThreads, TheJumpSoundStartsWhenDrawingCanReadTheStateAgain) {
+  TickDriver driver;
+  driver.startUp();
+  // While the tick starts the sound, drawing on another thread copies the state: it must
+  // not wait for the tick, since the audio library may keep the tick waiting for a while.
+  std::optional<std::thread> drawing;
+  std::atomic<bool> copied{false};
+  bool waited = false;
+  bassrecord::onCall(bassrecord::Function::StreamPlay, [&] {
+    drawing.emplace([&] {
+      GameSnapshot snapshot;
+      snapshotGameState(snapshot);
+      copied.store(true);
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!copied.load() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    waited = !copied.load();
+  });
+  driver.tick(TickKeys{.up = true});
+  if (drawing) drawing->join();
+  bassrecord::reset();
+  clearKeyTable();
+
+  EXPECT_TRUE(driver.soundStarted());
+  EXPECT_FALSE(waited) << "drawing waited for the tick while it started the jump sound";
 }
 
 }  // namespace

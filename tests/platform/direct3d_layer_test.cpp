@@ -1,11 +1,13 @@
 // The Direct3D 8 layer on its own: creation, the texture's memory, scenes, and what the
-// fixed-function drawing puts in the back buffer, on SDL's dummy video driver.
+// fixed-function drawing puts in the back buffer, on SDL's dummy video driver, both ways:
+// in software (where SDL's renderer would draw on the CPU) and through the renderer.
 #include <d3d8.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "platform/directx/live_objects.h"
 #include "platform/directx/screen_capture.h"
@@ -30,10 +32,12 @@ D3DPRESENT_PARAMETERS fullScreen(HWND window, UINT width = 64, UINT height = 48)
   return parameters;
 }
 
-class Direct3DLayer : public ::testing::Test {
+// The parameter: KESTRIX_DIRECT3D_SOFTWARE, "1" (the software way) or "0" (the renderer's).
+class Direct3DLayer : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     testsupport::clearLayerSettings();
+    setenv("KESTRIX_DIRECT3D_SOFTWARE", GetParam(), 1);
     window = testsupport::makeLayerWindow();
     ASSERT_NE(window, nullptr);
     direct3D = Direct3DCreate8(D3D_SDK_VERSION);
@@ -100,7 +104,7 @@ class Direct3DLayer : public ::testing::Test {
   IDirect3DVertexBuffer8* vertices = nullptr;
 };
 
-TEST_F(Direct3DLayer, CreationAnswersOnlyWhatTheLayerOffers) {
+TEST_P(Direct3DLayer, CreationAnswersOnlyWhatTheLayerOffers) {
   EXPECT_EQ(Direct3DCreate8(31), nullptr);
   setenv("KESTRIX_DIRECT3D", "0", 1);
   EXPECT_EQ(Direct3DCreate8(D3D_SDK_VERSION), nullptr);
@@ -134,7 +138,7 @@ TEST_F(Direct3DLayer, CreationAnswersOnlyWhatTheLayerOffers) {
   EXPECT_EQ(device->Release(), 1u);
 }
 
-TEST_F(Direct3DLayer, TheManagedTextureIsLockedOnceAtItsPitch) {
+TEST_P(Direct3DLayer, TheManagedTextureIsLockedOnceAtItsPitch) {
   createDevice();
   EXPECT_EQ(device->CreateTexture(512, 256, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
   ASSERT_EQ(device->CreateTexture(512, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
@@ -156,7 +160,7 @@ TEST_F(Direct3DLayer, TheManagedTextureIsLockedOnceAtItsPitch) {
   EXPECT_EQ(texture->LockRect(1, &locked, nullptr, 0), D3DERR_INVALIDCALL);
 }
 
-TEST_F(Direct3DLayer, ScenesAndDrawingAreChecked) {
+TEST_P(Direct3DLayer, ScenesAndDrawingAreChecked) {
   createQuad();
   EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL) << "outside a scene";
   EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
@@ -168,7 +172,7 @@ TEST_F(Direct3DLayer, ScenesAndDrawingAreChecked) {
   EXPECT_EQ(device->EndScene(), D3D_OK);
 }
 
-TEST_F(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
+TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
   createQuad();
   device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
   const dx::ScreenImage& screen = drawQuad();
@@ -197,7 +201,7 @@ TEST_F(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
   EXPECT_EQ(at(screen, 50, 10), 0x000000u) << "lit without lights: black";
 }
 
-TEST_F(Direct3DLayer, ResourcesHoldTheirDeviceAndTheWindowsEndIsSoft) {
+TEST_P(Direct3DLayer, ResourcesHoldTheirDeviceAndTheWindowsEndIsSoft) {
   createQuad();
   EXPECT_EQ(device->AddRef(), 4u) << "the texture's, the vertex buffer's and this one";
   device->Release();
@@ -216,5 +220,8 @@ TEST_F(Direct3DLayer, ResourcesHoldTheirDeviceAndTheWindowsEndIsSoft) {
   EXPECT_EQ(device->EndScene(), D3D_OK);
   EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothWays, Direct3DLayer, ::testing::Values("1", "0"),
+                         [](const auto& test) { return std::string(test.param[0] == '1' ? "Software" : "Renderer"); });
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -139,6 +140,27 @@ TEST_F(MessageQueue, WaitMessageReturnsWhenAMessageWasSentMeanwhile) {
   MSG message{};
   EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));  // nothing posted ...
   ASSERT_EQ(testwindow::receivedOf(WM_ACTIVATE).size(), 1u);      // ... but one was sent
+}
+
+TEST_F(MessageQueue, WaitMessageWakesForAPostedMessageEvenWhenTheWindowSystemRefusesTheWakeUp) {
+  synthetic::refuseUserEvents(true);
+  const HWND target = window;
+  std::atomic<bool> returned{false};
+  auto waker = std::async(std::launch::async, [target, &returned] {
+    std::this_thread::sleep_for(50ms);
+    PostMessageA(target, WM_USER + 6, 0, 0);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!returned.load() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    const bool woken = returned.load();
+    synthetic::refuseUserEvents(false);  // lets a wait still asleep go
+    return woken;
+  });
+  EXPECT_TRUE(WaitMessage());
+  returned.store(true);
+  EXPECT_TRUE(waker.get()) << "WaitMessage slept on after the message was posted";
+  MSG message{};
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, UINT{WM_USER + 6});
 }
 
 TEST_F(MessageQueue, GetMessageOnAnotherThreadSleepsUntilTheQuitRequest) {

@@ -13,7 +13,8 @@ namespace testsupport {
 inline const bool softwareRenderer = (setenv("SDL_RENDER_DRIVER", "software", 1), true);
 
 inline void clearLayerSettings() {
-  for (const char* name : {"KESTRIX_DIRECT3D", "KESTRIX_DISPLAY_DEPTHS", "KESTRIX_16BIT", "KESTRIX_VIDEO_MEMORY"}) {
+  for (const char* name : {"KESTRIX_DIRECT3D", "KESTRIX_DISPLAY_DEPTHS", "KESTRIX_16BIT", "KESTRIX_VIDEO_MEMORY",
+                           "KESTRIX_DIRECT3D_SOFTWARE"}) {
     unsetenv(name);
   }
 }
