@@ -8,6 +8,7 @@
 #include "platform/directx/d3d_geometry.h"
 #include "platform/directx/d3d_texture.h"
 #include "platform/directx/d3d_vertex_buffer.h"
+#include "platform/directx/screen_capture.h"
 #include "platform/directx/sdl_display.h"
 #include "platform/stats/run_stats.h"
 
