@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "tests/support/headless_video.h"
+#include "tests/support/message_pump.h"
 
 namespace testsupport {
 
@@ -31,11 +32,6 @@ inline HWND makeLayerWindow() {
   if (!registered) return nullptr;
   return CreateWindowExA(0, "Kestrix layer test", "Kestrix layer test", WS_POPUP, 0, 0, 1024, 768, nullptr, nullptr,
                          GetModuleHandleA(nullptr), nullptr);
-}
-
-inline void pumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
 }  // namespace testsupport
