@@ -114,7 +114,7 @@ check_run() {
   local name=$1 folder=$2 overrides=$3 width=$4 height=$5 reference=$6 fuzz=$7 allowed=$8
   local started pid status differ moved box
   started=$(now)
-  (cd "$folder" && WINEDLLOVERRIDES="$base_overrides${overrides:+;$overrides}" timeout 90 wine kestrix-example.exe \
+  (cd "$folder" && WINEDLLOVERRIDES="$base_overrides${overrides:+;$overrides}" timeout 240 wine kestrix-example.exe \
     >"$out/$name.log" 2>&1) &
   pid=$!
 
