@@ -4,16 +4,49 @@
 #include <cmath>
 
 #include "platform/directx/window_manager.h"
+#include "platform/win32/development_window.h"
 #include "platform/win32/window_internal.h"
 
 namespace platform::directx {
 
 void useWindowFramebuffer() { SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT); }
 
+namespace {
+
+// KESTRIX_WINDOW: an ordinary window, decorated, not on top, of the frame's size times the
+// scale; not resizable, so that DirectDraw's pixels stay whole squares and Direct3D's
+// stretch the one chosen. Placed in the middle of the screen when it is first shown.
+void becomeDevelopmentWindow(SDL_Window* sdl, int scale) {
+  const Uint32 flags = SDL_GetWindowFlags(sdl);
+  if ((flags & SDL_WINDOW_FULLSCREEN) != 0) SDL_SetWindowFullscreen(sdl, 0);
+  SDL_SetWindowAlwaysOnTop(sdl, SDL_FALSE);
+  SDL_SetWindowResizable(sdl, SDL_FALSE);
+  // On X11 SDL waits for a visible window to be mapped again: never while minimised.
+  if ((flags & SDL_WINDOW_BORDERLESS) != 0 && (flags & SDL_WINDOW_MINIMIZED) == 0) {
+    SDL_SetWindowBordered(sdl, SDL_TRUE);
+  }
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(sdl, &width, &height);
+  if (width != platform::windowedFrameWidth * scale || height != platform::windowedFrameHeight * scale) {
+    SDL_SetWindowSize(sdl, platform::windowedFrameWidth * scale, platform::windowedFrameHeight * scale);
+  }
+  if ((flags & SDL_WINDOW_HIDDEN) != 0) {
+    SDL_SetWindowPosition(sdl, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    // SDL makes the window again where it last saw it moved (as Direct3D's OpenGL renderer
+    // has it do): the move's event from the display tells it.
+    SDL_PumpEvents();
+  }
+}
+
+}  // namespace
+
 bool takeFullScreen(HWND window) {
   SDL_Window* sdl = sdlWindowOf(window);
   if (sdl == nullptr) return false;
-  if (bareX11(sdl)) {
+  if (const int scale = platform::windowScale(); scale > 0) {
+    becomeDevelopmentWindow(sdl, scale);
+  } else if (bareX11(sdl)) {
     // Full screen is a window that covers the display; one made at another size (or one
     // pixel high, when the screen's size could not be read) is made to.
     SDL_Rect display{};

@@ -8,7 +8,8 @@
 namespace platform::directx {
 
 // Makes a live window cover the screen (SDL's desktop full screen) and activates it, as a
-// full-screen take-over does. False when the handle names no live window.
+// full-screen take-over does; with KESTRIX_WINDOW it becomes an ordinary window of the
+// frame's size times the scale instead. False when the handle names no live window.
 bool takeFullScreen(HWND window);
 // Gives the screen back, when the window still exists.
 void leaveFullScreen(HWND window);

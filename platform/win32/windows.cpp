@@ -6,6 +6,7 @@
 
 #include "platform/win32/activation.h"
 #include "platform/win32/cursor.h"
+#include "platform/win32/development_window.h"
 #include "platform/win32/message_queue.h"
 #include "platform/win32/sdl_video.h"
 #include "platform/win32/window_table.h"
@@ -225,10 +226,15 @@ LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
   }
 }
 
-// The size of the primary display's current mode, 0 when there is no display.
+// The size of the primary display's current mode, 0 when there is no display. With
+// KESTRIX_WINDOW the window that stands for the screen: a program that sizes its window
+// from the screen gets that window.
 int WINAPI GetSystemMetrics(int nIndex) {
   if (nIndex != SM_CXSCREEN && nIndex != SM_CYSCREEN) return 0;
   if (!platform::startVideo()) return 0;
+  if (const int scale = platform::windowScale(); scale > 0) {
+    return nIndex == SM_CXSCREEN ? platform::windowedFrameWidth * scale : platform::windowedFrameHeight * scale;
+  }
   SDL_DisplayMode mode{};
   if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return 0;
   return nIndex == SM_CXSCREEN ? mode.w : mode.h;
