@@ -11,7 +11,7 @@
 #include <string>
 
 #include "tests/e2e/game_session.h"
-#include "tests/support/message_pump.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 

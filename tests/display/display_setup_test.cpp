@@ -78,17 +78,6 @@ class Display : public ::testing::Test {
   DisplayContext context{"Prueba"};
 };
 
-// The dummy layer's picture shows neither culling (the quad's winding is not culled by
-// default) nor the filter (it is read at texel centres): asked of the device here.
-TEST_F(Display, Direct3DDrawsTheQuadUnculledUnlitAndFilteredAndTakesAnySuccessCode) {
-  ON_CALL(direct3D, CreateDevice).WillByDefault(DoAll(SetArgPointee<5>(&device), Return(S_FALSE)));
-  EXPECT_CALL(device, SetRenderState).Times(::testing::AnyNumber());
-  EXPECT_CALL(device, SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
-  EXPECT_CALL(device, SetRenderState(D3DRS_LIGHTING, 0u));
-  EXPECT_CALL(device, SetTextureStageState(0u, D3DTSS_MAGFILTER, D3DTEXF_LINEAR));
-  EXPECT_EQ(context.initDisplay(backendDirect3D, 800, 600), 0);
-}
-
 // Each failing step returns −1 and gives back, and forgets, what the earlier ones made.
 TEST_F(Display, AFailedDirect3DStepReleasesWhatWasMadeBeforeIt) {
   for (int failing = 0; failing < 5; ++failing) {
