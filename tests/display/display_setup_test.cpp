@@ -61,6 +61,11 @@ class Display : public ::testing::Test {
     });
   }
 
+  void verifyAndClear() {
+    for (void* mock : std::initializer_list<void*>{&direct3D, &device, &texture, &vertexBuffer, &primary, &back, &offscreen}) {
+      ::testing::Mock::VerifyAndClearExpectations(mock);
+    }
+  }
   void onlyDepth(DWORD depth) {
     ON_CALL(directDraw, SetDisplayMode(_, _, ::testing::Ne(depth), _, _)).WillByDefault(Return(DDERR_INVALIDMODE));
   }
@@ -92,14 +97,8 @@ TEST_F(Display, AFailedDirect3DStepReleasesWhatWasMadeBeforeIt) {
     EXPECT_CALL(texture, Release()).Times(failing >= 3 ? 1 : 0);
     EXPECT_CALL(vertexBuffer, Release()).Times(failing >= 4 ? 1 : 0);
     EXPECT_EQ(context.initDisplay(backendDirect3D, 800, 600), -1);
-    EXPECT_EQ(context.direct3D, nullptr);
-    EXPECT_EQ(context.device, nullptr);
-    EXPECT_EQ(context.texture, nullptr);
-    EXPECT_EQ(context.vertexBuffer, nullptr);
-    ::testing::Mock::VerifyAndClearExpectations(&direct3D);
-    ::testing::Mock::VerifyAndClearExpectations(&device);
-    ::testing::Mock::VerifyAndClearExpectations(&texture);
-    ::testing::Mock::VerifyAndClearExpectations(&vertexBuffer);
+    EXPECT_TRUE(!context.direct3D && !context.device && !context.texture && !context.vertexBuffer) << "not forgotten";
+    verifyAndClear();
     directXFactory.direct3D = &direct3D;
   }
 }
@@ -138,7 +137,7 @@ TEST_F(Display, AtEightBitsThePaletteGoesOnThePrimaryWhichKeepsItsOwnReference) 
   EXPECT_CALL(primary, SetPalette(&palette));
   EXPECT_CALL(palette, Release());
   ASSERT_EQ(openDirectDraw(), 0);
-  ::testing::Mock::VerifyAndClearExpectations(&primary);
+  verifyAndClear();
 
   EXPECT_CALL(directDraw, CreatePalette).WillOnce(Return(DDERR_OUTOFMEMORY));
   EXPECT_CALL(primary, SetPalette).Times(0);
@@ -199,30 +198,20 @@ TEST_F(Display, AFailedDirect3DStepDropsTheFrame) {
     if (failing == 1) EXPECT_CALL(texture, LockRect).WillOnce(Return(D3DERR_INVALIDCALL));
     if (failing == 2) EXPECT_CALL(texture, UnlockRect).WillOnce(Return(D3DERR_INVALIDCALL));
     context.presentFrame(frame.data());
-    ::testing::Mock::VerifyAndClearExpectations(&device);
-    ::testing::Mock::VerifyAndClearExpectations(&texture);
+    verifyAndClear();
   }
 }
 
-TEST_F(Display, AFailedDirectDrawLockOrUnlockDropsTheFrame) {
-  madeFor(backendDirectDraw);
-  EXPECT_CALL(offscreen, Lock).WillOnce(Return(DDERR_SURFACEBUSY)).WillOnce(::testing::DoDefault());
-  EXPECT_CALL(offscreen, Unlock).WillOnce(Return(DDERR_NOTLOCKED));
-  EXPECT_CALL(back, BltFast).Times(0);
-  EXPECT_CALL(primary, Flip).Times(0);
-  EXPECT_CALL(primary, Restore).Times(0);
-  context.presentFrame(frame.data());
-  context.presentFrame(frame.data());
-}
-
 // Busy copies and flips are asked again (a busy flip without copying again); a lost surface
-// has all three restored, stopping at the first that fails; any other error drops the frame.
-TEST_F(Display, DirectDrawCopyAndFlipAnswers) {
+// has all three restored, stopping at the first that fails; any other error, or a failed
+// lock or unlock, drops the frame.
+TEST_F(Display, DirectDrawLockCopyAndFlipAnswers) {
   madeFor(backendDirectDraw);
   struct Case {
     std::vector<HRESULT> copies, flips;
     HRESULT primaryRestore;
     int restores;  // of the primary, back and off-screen surfaces, in that order
+    HRESULT lock = DD_OK, unlock = DD_OK;
   };
   const HRESULT busy = DDERR_WASSTILLDRAWING, lost = DDERR_SURFACELOST;
   const Case cases[] = {{{busy, busy, busy, DD_OK}, {DD_OK}, DD_OK, 0},
@@ -230,8 +219,13 @@ TEST_F(Display, DirectDrawCopyAndFlipAnswers) {
                         {{DD_OK}, {lost}, DD_OK, 3},
                         {{lost}, {}, DD_OK, 3},
                         {{lost}, {}, DDERR_WRONGMODE, 1},
-                        {{DDERR_INVALIDRECT}, {}, DD_OK, 0}};
+                        {{DDERR_INVALIDRECT}, {}, DD_OK, 0},
+                        {{}, {}, DD_OK, 0, DDERR_SURFACEBUSY},
+                        {{}, {}, DD_OK, 3, lost},
+                        {{}, {}, DD_OK, 0, DD_OK, DDERR_NOTLOCKED}};
   for (const Case& c : cases) {
+    if (c.lock != DD_OK) EXPECT_CALL(offscreen, Lock).WillOnce(Return(c.lock));
+    ON_CALL(offscreen, Unlock).WillByDefault(Return(c.unlock));
     auto& copy = EXPECT_CALL(back, BltFast(0u, 0u, &offscreen, _, _)).Times(static_cast<int>(c.copies.size()));
     for (HRESULT r : c.copies) copy.WillOnce(Return(r));
     auto& flip = EXPECT_CALL(primary, Flip).Times(static_cast<int>(c.flips.size()));
@@ -241,7 +235,7 @@ TEST_F(Display, DirectDrawCopyAndFlipAnswers) {
     EXPECT_CALL(back, Restore()).Times(c.restores >= 2 ? 1 : 0);
     EXPECT_CALL(offscreen, Restore()).Times(c.restores >= 3 ? 1 : 0);
     context.presentFrame(frame.data());
-    for (auto* s : {&back, &primary, &offscreen}) ::testing::Mock::VerifyAndClearExpectations(s);
+    verifyAndClear();
   }
 }
 

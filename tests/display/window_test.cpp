@@ -70,7 +70,7 @@ class WindowProcedure : public ::testing::Test {
   HWND window = nullptr;
 };
 
-TEST_F(WindowProcedure, KeysOtherThanEscapeAreOneFromKeyDownToKeyUpAndOnlyInsideTheTable) {
+TEST_F(WindowProcedure, KeysOtherThanEscapeAreOneFromKeyDownToKeyUpAndTheCursorIsHidden) {
   for (WPARAM code = 0; code < 256; ++code) {
     if (code == VK_ESCAPE) continue;
     EXPECT_EQ(send(WM_KEYDOWN, code), 0);
@@ -86,6 +86,10 @@ TEST_F(WindowProcedure, KeysOtherThanEscapeAreOneFromKeyDownToKeyUpAndOnlyInside
   send(WM_SYSKEYUP, VK_RIGHT, static_cast<LPARAM>(0xE0000001));
   EXPECT_TRUE(isKeyDown(VK_RIGHT));
   EXPECT_TRUE(testsupport::takeMessages().empty()) << "256 + Escape is not Escape";
+
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));  // and the cursor is hidden over the window
+  EXPECT_EQ(send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
+  EXPECT_EQ(GetCursor(), nullptr);
 }
 
 TEST_F(WindowProcedure, EscapeEndsTheLoopWithZeroAfterTheMusicStops) {
@@ -98,15 +102,6 @@ TEST_F(WindowProcedure, EscapeEndsTheLoopWithZeroAfterTheMusicStops) {
   EXPECT_EQ(audioCalls(), (std::vector<std::string>{"BASS_Stop", "BASS_Free"}));
   EXPECT_TRUE(isKeyDown(VK_LEFT));
   EXPECT_FALSE(isKeyDown(VK_ESCAPE));
-
-  // Again, with the music gone: the output is stopped, nothing is freed twice.
-  bassrecord::reset();
-  bassrecord::setLogging(true);
-  EXPECT_EQ(send(WM_DESTROY, 0), 0);
-  EXPECT_EQ(audioCalls(), (std::vector<std::string>{"BASS_Stop"}));
-  const auto posted = testsupport::takeMessages();
-  ASSERT_EQ(posted.size(), 1u);
-  EXPECT_EQ(posted[0].message, UINT{WM_QUIT});
 }
 
 // Minimised, the game stops drawing; merely losing the focus, it goes on. Taken over by the
@@ -130,13 +125,7 @@ TEST_F(WindowProcedure, OnlyMinimisingMakesTheGameInactive) {
   EXPECT_EQ(displaySettings.active, 1);
 }
 
-TEST_F(WindowProcedure, TheCursorIsHiddenOverTheWindow) {
-  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-  EXPECT_EQ(send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
-  EXPECT_EQ(GetCursor(), nullptr);
-}
-
-TEST(FatalErrorDeathTest, ShowsTheFormattedMessageCutToFitThenExitsWithOne) {
+TEST(FatalErrorDeathTest, ShowsTheFormattedMessageCutToFitThenExitsWithOneAsTheWindowsFailuresDo) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(fatalError("No encuentro el fichero \"%s\" (%d)", "fondo.pcx", 3), ::testing::ExitedWithCode(1),
               "^Error: No encuentro el fichero \"fondo.pcx\" \\(3\\)\n$");
@@ -145,10 +134,7 @@ TEST(FatalErrorDeathTest, ShowsTheFormattedMessageCutToFitThenExitsWithOne) {
   EXPECT_EXIT(fatalError("%s", fits.c_str()), ::testing::ExitedWithCode(1), "^Error: a{1023}\n$");
   EXPECT_EXIT(fatalError("%s!", fits.c_str()), ::testing::ExitedWithCode(1), "^Error: a{1023}\n$");
   EXPECT_EXIT(fatalError("%s", std::string(5000, 'b').c_str()), ::testing::ExitedWithCode(1), "^Error: b{1023}\n$");
-}
-
-TEST(FatalErrorDeathTest, AClassNameTakenOrNoDisplayEndsTheProgram) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // The window's own failures.
   EXPECT_EXIT(
       {
         newContext("Kestrix twice").createWindow(nullptr);

@@ -1,6 +1,5 @@
-// For tests of the DirectDraw and Direct3D layer on its own: SDL's software renderer, the
-// layer's settings cleared, and plain windows to take over. Headless tests add
-// headless_video.h; those on an X server do not.
+// For tests of the DirectDraw and Direct3D layer on its own (headless ones add headless_video.h):
+// SDL's software renderer, the layer's settings cleared, and plain windows to take over.
 #pragma once
 
 #include <windows.h>
