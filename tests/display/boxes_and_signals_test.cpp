@@ -59,8 +59,9 @@ TEST(BoxesAndSignals, WhileTheStartUpErrorBoxWaitsItsAnswerASignalOrTheLossOfThe
         << signal << ": " << game.errorOutput();
     if (signal == -1) {  // pressed until the box goes: one press may come before the box has the focus
       const std::string press = "DISPLAY=" + server.display + " xdotool windowfocus $(DISPLAY=" + server.display +
-                                " xwininfo -name Error 2>/dev/null | awk '/Window id/ {print $4}') key Return 2>/dev/null";
-      testsupport::waitUntil([&] { return std::system(press.c_str()) < 0 || !game.running(); }, deadlineSeconds);
+                                " xwininfo -name Error 2>/dev/null | awk '/Window id/ {print $4}') key Return";
+      testsupport::waitUntil([&] { return std::system(press.c_str()) < 0 || !game.running(); },
+                             deadlineSeconds);
     } else if (signal != 0) {
       kill(game.pid(), signal);
     } else {

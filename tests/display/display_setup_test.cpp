@@ -62,8 +62,9 @@ class Display : public ::testing::Test {
   }
 
   void verifyAndClear() {
-    for (void* mock : std::initializer_list<void*>{&direct3D, &device, &texture, &vertexBuffer, &primary, &back, &offscreen}) {
-      ::testing::Mock::VerifyAndClearExpectations(mock);
+    for (void* m : std::initializer_list<void*>{&direct3D, &device, &texture, &vertexBuffer, &primary, &back,
+                                                 &offscreen}) {
+      ::testing::Mock::VerifyAndClearExpectations(m);
     }
   }
   void onlyDepth(DWORD depth) {
@@ -82,6 +83,16 @@ class Display : public ::testing::Test {
   std::vector<std::uint8_t> texels, surface;
   DisplayContext context{"Prueba"};
 };
+
+// The dummy layer's picture shows neither culling (the quad's winding is not culled by
+// default) nor the filter (read at texel centres): asked of the device here.
+TEST_F(Display, Direct3DDrawsTheQuadUnculledAndFilteredAfterAnySuccessCode) {
+  ON_CALL(direct3D, CreateDevice).WillByDefault(DoAll(SetArgPointee<5>(&device), Return(S_FALSE)));
+  EXPECT_CALL(device, SetRenderState).Times(::testing::AnyNumber());
+  EXPECT_CALL(device, SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
+  EXPECT_CALL(device, SetTextureStageState(0u, D3DTSS_MAGFILTER, D3DTEXF_LINEAR));
+  EXPECT_EQ(context.initDisplay(backendDirect3D, 800, 600), 0);
+}
 
 // Each failing step returns −1 and gives back, and forgets, what the earlier ones made.
 TEST_F(Display, AFailedDirect3DStepReleasesWhatWasMadeBeforeIt) {
@@ -114,7 +125,6 @@ TEST_F(Display, TheSixteenBitLayoutComesFromTheModeOrElseThePrimarySurface) {
   for (const Case& c : {Case{DD_OK, DD_OK, 0x3E0, 1, 0}, Case{DD_OK, DD_OK, 0x7E0, 0, 0},
                         Case{DDERR_GENERIC, DD_OK, 0x7E0, 1, 1}, Case{DDERR_GENERIC, DD_OK, 0x3E0, 1, 0},
                         Case{DDERR_GENERIC, DDERR_GENERIC, 0x3E0, 1, 1}}) {
-    displaySettings = DisplaySettings{};
     displaySettings.green6Bit = c.before;
     onlyDepth(16);
     const auto answer = [c](HRESULT result) {

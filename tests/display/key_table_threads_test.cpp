@@ -8,8 +8,6 @@
 #include <mmsystem.h>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 #include "display/display.h"
 #include "display/keyboard.h"

@@ -18,10 +18,6 @@ namespace {
 
 namespace dx = platform::directx;
 
-struct Vertex {
-  float x, y, z, u, v;
-};
-
 // The parameter: KESTRIX_DIRECT3D_SOFTWARE, "1" (the software way) or "0" (the renderer's).
 class Direct3DLayer : public ::testing::TestWithParam<const char*> {};
 
@@ -39,7 +35,8 @@ TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
   parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
   parameters.hDeviceWindow = window;
   IDirect3DDevice8* device = nullptr;
-  ASSERT_EQ(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device),
+  ASSERT_EQ(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+                                   &device),
             D3D_OK);
   // A 2×2 texture (black, white / white, black) on a quad over the 64×48 back buffer, set up
   // as the library sets up its own.
@@ -51,16 +48,17 @@ TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
   for (int y = 0; y < 2; ++y) std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, texels[y], 8);
   ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
   IDirect3DVertexBuffer8* vertices = nullptr;
-  ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(Vertex), 0, D3DFVF_XYZ | D3DFVF_TEX1, D3DPOOL_DEFAULT, &vertices),
+  // x, y, z, u, v
+  const float quad[4][5] = {{-1, -1, 0.5f, 0, 1}, {-1, 1, 0.5f, 0, 0}, {1, -1, 0.5f, 1, 1}, {1, 1, 0.5f, 1, 0}};
+  ASSERT_EQ(device->CreateVertexBuffer(sizeof quad, 0, D3DFVF_XYZ | D3DFVF_TEX1, D3DPOOL_DEFAULT, &vertices),
             D3D_OK);
   BYTE* data = nullptr;
   ASSERT_EQ(vertices->Lock(0, 0, &data, 0), D3D_OK);
-  const Vertex quad[4] = {{-1, -1, 0.5f, 0, 1}, {-1, 1, 0.5f, 0, 0}, {1, -1, 0.5f, 1, 1}, {1, 1, 0.5f, 1, 0}};
   std::memcpy(data, quad, sizeof quad);
   vertices->Unlock();
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
   device->SetTexture(0, texture);
-  device->SetStreamSource(0, vertices, sizeof(Vertex));
+  device->SetStreamSource(0, vertices, sizeof quad[0]);
   device->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1);
 
   // Draws the quad and presents; the pixel of the presented back buffer at (x, y).
@@ -91,7 +89,6 @@ TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
   EXPECT_EQ(dx::liveObjects(), 0) << "the release left objects behind";
   DestroyWindow(window);
   testsupport::pumpMessages();
-  dx::setScreenCapture(false);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWays, Direct3DLayer, ::testing::Values("1", "0"),

@@ -26,12 +26,12 @@ TEST(DirectDrawLayer, BltFastCopiesTheRectangleAndRefusesWhatItCannot) {
   wanted.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
   wanted.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
   IDirectDrawSurface7 *source = nullptr, *target = nullptr;
+  DDSURFACEDESC2 locked{};
+  locked.dwSize = sizeof locked;
   for (auto [surface, width, height] : {std::tuple{&source, 64, 32}, std::tuple{&target, 320, 240}}) {
     wanted.dwWidth = width;
     wanted.dwHeight = height;
     ASSERT_EQ(directDraw->CreateSurface(&wanted, surface, nullptr), DD_OK);
-    DDSURFACEDESC2 locked{};
-    locked.dwSize = sizeof locked;
     ASSERT_EQ((*surface)->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
     for (int y = 0; y < height; ++y) {  // the source's rows hold their number + 1; the target is 0xEE
       std::memset(static_cast<std::uint8_t*>(locked.lpSurface) + y * locked.lPitch, surface == &target ? 0xEE : y + 1,
@@ -41,8 +41,6 @@ TEST(DirectDrawLayer, BltFastCopiesTheRectangleAndRefusesWhatItCannot) {
   }
   RECT from{4, 2, 14, 7};  // 10 × 5 pixels
   ASSERT_EQ(target->BltFast(100, 50, source, &from, DDBLTFAST_NOCOLORKEY), DD_OK);
-  DDSURFACEDESC2 locked{};
-  locked.dwSize = sizeof locked;
   ASSERT_EQ(target->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
   const auto* bytes = static_cast<const std::uint8_t*>(locked.lpSurface);
   for (int y = 48; y < 58; ++y) {
@@ -53,7 +51,8 @@ TEST(DirectDrawLayer, BltFastCopiesTheRectangleAndRefusesWhatItCannot) {
   }
   target->Unlock(nullptr);
 
-  for (RECT bad : {RECT{60, 0, 65, 5}, RECT{5, 5, 5, 9}}) EXPECT_EQ(target->BltFast(0, 0, source, &bad, 0), DDERR_INVALIDRECT);
+  RECT outside{60, 0, 65, 5}, empty{5, 5, 5, 9};
+  for (RECT* bad : {&outside, &empty}) EXPECT_EQ(target->BltFast(0, 0, source, bad, 0), DDERR_INVALIDRECT);
   EXPECT_EQ(target->BltFast(312, 0, source, &from, 0), DDERR_INVALIDRECT);  // 2 pixels past the right edge
   EXPECT_EQ(target->BltFast(0, 0, source, &from, DDBLTFAST_SRCCOLORKEY), DDERR_NOCOLORKEY);
   ASSERT_EQ(source->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);

@@ -30,8 +30,9 @@ TEST(DisplayOnBareX, AScreenThatAnswersLateIsWaitedFor) {
   int number = 90 + static_cast<int>(getpid() % 100);
   while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0) ++number;
   const std::string display = ":" + std::to_string(number);
-  const ToolRun probe = runShell("(sleep 0.3; exec Xvfb " + display + " -screen 0 640x480x24 -nolisten tcp) >/dev/null 2>&1 &"
-                                 " server=$!; DISPLAY=" + display + " '" KESTRIX_SCREEN_SIZE_PROBE "' 2>/dev/null; kill $server; wait $server");
+  const ToolRun probe = runShell("(sleep 0.3; exec Xvfb " + display + " -screen 0 640x480x24 -nolisten tcp)" +
+                                 " >/dev/null 2>&1 & server=$!; DISPLAY=" + display + " '" KESTRIX_SCREEN_SIZE_PROBE +
+                                 "' 2>/dev/null; kill $server; wait $server");
   EXPECT_EQ(probe.output, "640x480\n");
 }
 

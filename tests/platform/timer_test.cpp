@@ -56,9 +56,8 @@ TEST(TimerSchedule, ALateTickRunsAndWholeMissedPeriodsAreSkipped) {
   EXPECT_EQ(platform::tickToRun(1, 1ms, 1'000'000'000ms), 1'000'000'000);
 }
 
-// A timer still running when the process ends (an exit before the program kills its tick
-// timer, from fatalError or a signal) stops before anything registered earlier is torn down:
-// its callback uses the game's objects.
+// A timer still running when the process ends (by fatalError or a signal, before the program
+// kills its tick timer) stops before anything registered earlier, which its callback uses, goes.
 std::atomic<bool> tearingDown{false};
 
 TEST(TimerDeathTest, ARunningTimerStopsWhenTheProcessEnds) {

@@ -34,12 +34,11 @@ inline WPARAM runMessageLoop() {
   for (;;) {
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
       WaitMessage();
-    } else if (GetMessageA(&message, nullptr, 0, 0) == 0) {
-      return message.wParam;
-    } else {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
+      continue;
     }
+    if (GetMessageA(&message, nullptr, 0, 0) == 0) return message.wParam;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
   }
 }
 
