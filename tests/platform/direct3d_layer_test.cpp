@@ -1,6 +1,6 @@
-// The Direct3D 8 layer on its own: creation, the texture's memory, scenes, and what the
-// fixed-function drawing puts in the back buffer, on SDL's dummy video driver, both ways:
-// in software (where SDL's renderer would draw on the CPU) and through the renderer.
+// The Direct3D 8 layer on its own, for what the display library's tests through it do not
+// show: what the fixed-function states do to the picture, on SDL's dummy video driver, both
+// ways: in software (where SDL's renderer would draw on the CPU) and through the renderer.
 #include <d3d8.h>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,214 +11,84 @@
 
 #include "platform/directx/live_objects.h"
 #include "platform/directx/screen_capture.h"
+#include "tests/support/headless_video.h"
 #include "tests/support/layer_window.h"
 
 namespace {
 
 namespace dx = platform::directx;
 
-struct Vertex {
-  float x, y, z, u, v;
-};
+// The parameter: KESTRIX_DIRECT3D_SOFTWARE, "1" (the software way) or "0" (the renderer's).
+class Direct3DLayer : public ::testing::TestWithParam<const char*> {};
 
-D3DPRESENT_PARAMETERS fullScreen(HWND window, UINT width = 64, UINT height = 48) {
+TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
+  testsupport::clearLayerSettings();
+  setenv("KESTRIX_DIRECT3D_SOFTWARE", GetParam(), 1);
+  dx::setScreenCapture(true);
+  const HWND window = testsupport::makeLayerWindow();
+  IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+  ASSERT_NE(direct3D, nullptr);
   D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = width;
-  parameters.BackBufferHeight = height;
+  parameters.BackBufferWidth = 64;
+  parameters.BackBufferHeight = 48;
   parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
-  parameters.BackBufferCount = 1;
   parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
   parameters.hDeviceWindow = window;
-  return parameters;
-}
+  IDirect3DDevice8* device = nullptr;
+  ASSERT_EQ(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+                                   &device),
+            D3D_OK);
+  // A 2×2 texture (black, white / white, black) on a quad over the 64×48 back buffer, set up
+  // as the library sets up its own.
+  IDirect3DTexture8* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  const std::uint32_t texels[2][2] = {{0x000000, 0xFFFFFF}, {0xFFFFFF, 0x000000}};
+  for (int y = 0; y < 2; ++y) std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, texels[y], 8);
+  ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+  IDirect3DVertexBuffer8* vertices = nullptr;
+  // x, y, z, u, v
+  const float quad[4][5] = {{-1, -1, 0.5f, 0, 1}, {-1, 1, 0.5f, 0, 0}, {1, -1, 0.5f, 1, 1}, {1, 1, 0.5f, 1, 0}};
+  ASSERT_EQ(device->CreateVertexBuffer(sizeof quad, 0, D3DFVF_XYZ | D3DFVF_TEX1, D3DPOOL_DEFAULT, &vertices),
+            D3D_OK);
+  BYTE* data = nullptr;
+  ASSERT_EQ(vertices->Lock(0, 0, &data, 0), D3D_OK);
+  std::memcpy(data, quad, sizeof quad);
+  vertices->Unlock();
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetTexture(0, texture);
+  device->SetStreamSource(0, vertices, sizeof quad[0]);
+  device->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1);
 
-// The parameter: KESTRIX_DIRECT3D_SOFTWARE, "1" (the software way) or "0" (the renderer's).
-class Direct3DLayer : public ::testing::TestWithParam<const char*> {
- protected:
-  void SetUp() override {
-    testsupport::clearLayerSettings();
-    setenv("KESTRIX_DIRECT3D_SOFTWARE", GetParam(), 1);
-    window = testsupport::makeLayerWindow();
-    ASSERT_NE(window, nullptr);
-    direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-    ASSERT_NE(direct3D, nullptr);
-    dx::setScreenCapture(true);
-  }
-
-  void TearDown() override {
-    for (IUnknown* object : {static_cast<IUnknown*>(texture), static_cast<IUnknown*>(vertices),
-                             static_cast<IUnknown*>(device), static_cast<IUnknown*>(direct3D)}) {
-      if (object != nullptr) object->Release();
-    }
-    EXPECT_EQ(dx::liveObjects(), 0) << "the release left objects behind";
-    if (IsWindow(window)) DestroyWindow(window);
-    testsupport::pumpMessages();
-    dx::setScreenCapture(false);
-  }
-
-  void createDevice() {
-    D3DPRESENT_PARAMETERS parameters = fullScreen(window);
-    ASSERT_EQ(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                     &parameters, &device),
-              D3D_OK);
-  }
-
-  // A device with a 2×2 texture (black, white / white, black) on a quad that fills the
-  // 64×48 back buffer, set up as the library sets up its own.
-  void createQuad() {
-    createDevice();
-    ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
-    D3DLOCKED_RECT locked{};
-    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    const std::uint32_t texels[2][2] = {{0x000000, 0xFFFFFF}, {0xFFFFFF, 0x000000}};
-    for (int y = 0; y < 2; ++y) std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, texels[y], 8);
-    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
-    ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(Vertex), 0, D3DFVF_XYZ | D3DFVF_TEX1, D3DPOOL_DEFAULT, &vertices),
-              D3D_OK);
-    BYTE* data = nullptr;
-    ASSERT_EQ(vertices->Lock(0, 0, &data, 0), D3D_OK);
-    const Vertex quad[4] = {{-1, -1, 0.5f, 0, 1}, {-1, 1, 0.5f, 0, 0}, {1, -1, 0.5f, 1, 1}, {1, 1, 0.5f, 1, 0}};
-    std::memcpy(data, quad, sizeof quad);
-    vertices->Unlock();
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetTexture(0, texture);
-    device->SetStreamSource(0, vertices, sizeof(Vertex));
-    device->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1);
-  }
-
-  // Draws the quad and presents; the back buffer as it was presented.
-  const dx::ScreenImage& drawQuad() {
+  // Draws the quad and presents; the pixel of the presented back buffer at (x, y).
+  const auto drawAndRead = [device](int x, int y) {
     EXPECT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
     EXPECT_EQ(device->EndScene(), D3D_OK);
     EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    return dx::capturedScreen();
-  }
-
-  static std::uint32_t at(const dx::ScreenImage& screen, int x, int y) { return screen.pixels[y * screen.width + x]; }
-
-  HWND window = nullptr;
-  IDirect3D8* direct3D = nullptr;
-  IDirect3DDevice8* device = nullptr;
-  IDirect3DTexture8* texture = nullptr;
-  IDirect3DVertexBuffer8* vertices = nullptr;
-};
-
-TEST_P(Direct3DLayer, CreationAnswersOnlyWhatTheLayerOffers) {
-  EXPECT_EQ(Direct3DCreate8(31), nullptr);
-  setenv("KESTRIX_DIRECT3D", "0", 1);
-  EXPECT_EQ(Direct3DCreate8(D3D_SDK_VERSION), nullptr);
-  unsetenv("KESTRIX_DIRECT3D");
-
-  D3DPRESENT_PARAMETERS parameters = fullScreen(window);
-  EXPECT_EQ(
-      direct3D->CreateDevice(1, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device),
-      D3DERR_INVALIDCALL);
-  EXPECT_EQ(
-      direct3D->CreateDevice(0, D3DDEVTYPE_REF, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device),
-      D3DERR_NOTAVAILABLE);
-  EXPECT_EQ(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_MULTITHREADED, &parameters, &device),
-            D3DERR_INVALIDCALL);
-  parameters.BackBufferFormat = D3DFMT_R5G6B5;
-  EXPECT_EQ(
-      direct3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device),
-      D3DERR_NOTAVAILABLE);
-  parameters = fullScreen(nullptr);
-  EXPECT_EQ(
-      direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device),
-      D3DERR_INVALIDCALL);
-  EXPECT_EQ(device, nullptr);
-
-  createDevice();
-  EXPECT_EQ(GetForegroundWindow(), window) << "the take-over activates the window";
-  void* asked = nullptr;
-  EXPECT_EQ(device->QueryInterface(IID_IDirect3D8, &asked), E_NOINTERFACE);
-  EXPECT_EQ(asked, nullptr);
-  EXPECT_EQ(device->QueryInterface(IID_IDirect3DDevice8, &asked), S_OK);
-  EXPECT_EQ(device->Release(), 1u);
-}
-
-TEST_P(Direct3DLayer, TheManagedTextureIsLockedOnceAtItsPitch) {
-  createDevice();
-  EXPECT_EQ(device->CreateTexture(512, 256, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
-  ASSERT_EQ(device->CreateTexture(512, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
-  D3DLOCKED_RECT whole{};
-  ASSERT_EQ(texture->LockRect(0, &whole, nullptr, 0), D3D_OK);
-  EXPECT_EQ(whole.Pitch, 2048);
-  D3DLOCKED_RECT again{};
-  EXPECT_EQ(texture->LockRect(0, &again, nullptr, 0), D3DERR_INVALIDCALL);
-  ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
-  EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
-
-  const RECT part{3, 5, 320, 240};
-  D3DLOCKED_RECT locked{};
-  ASSERT_EQ(texture->LockRect(0, &locked, &part, 0), D3D_OK);
-  EXPECT_EQ(static_cast<std::uint8_t*>(locked.pBits) - static_cast<std::uint8_t*>(whole.pBits), 5 * 2048 + 3 * 4);
-  texture->UnlockRect(0);
-  const RECT outside{0, 0, 513, 1};
-  EXPECT_EQ(texture->LockRect(0, &locked, &outside, 0), D3DERR_INVALIDCALL);
-  EXPECT_EQ(texture->LockRect(1, &locked, nullptr, 0), D3DERR_INVALIDCALL);
-}
-
-TEST_P(Direct3DLayer, ScenesAndDrawingAreChecked) {
-  createQuad();
-  EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL) << "outside a scene";
-  EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
-  ASSERT_EQ(device->BeginScene(), D3D_OK);
-  EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 3), D3DERR_INVALIDCALL) << "five vertices from four";
-  EXPECT_EQ(device->DrawPrimitive(D3DPT_LINELIST, 0, 1), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL) << "inside a scene";
-  EXPECT_EQ(device->EndScene(), D3D_OK);
-}
-
-TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
-  createQuad();
+    return dx::capturedScreen().pixels[static_cast<std::size_t>(y) * 64 + x];
+  };
   device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
-  const dx::ScreenImage& screen = drawQuad();
-  ASSERT_EQ(screen.width, 64);
-  ASSERT_EQ(screen.height, 48);
-  EXPECT_EQ(at(screen, 10, 10), 0x000000u);  // the texture's top-left texel, at the top left
-  EXPECT_EQ(at(screen, 50, 10), 0xFFFFFFu);
-  EXPECT_EQ(at(screen, 10, 40), 0xFFFFFFu);
-  EXPECT_EQ(at(screen, 50, 40), 0x000000u);
-  for (std::uint32_t pixel : screen.pixels) EXPECT_TRUE(pixel == 0 || pixel == 0xFFFFFF) << "point filtering blends";
-
+  EXPECT_EQ(drawAndRead(10, 10), 0x000000u);  // the texture's top-left texel, at the top left
+  for (std::uint32_t pixel : dx::capturedScreen().pixels) ASSERT_TRUE(pixel == 0 || pixel == 0xFFFFFF) << "blended";
+  EXPECT_EQ(drawAndRead(50, 40), 0x000000u);
   device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-  drawQuad();
-  EXPECT_NE(at(screen, 32, 10) & 0xFF, 0u) << "linear filtering blends across texels";
-  EXPECT_NE(at(screen, 32, 10) & 0xFF, 0xFFu);
+  const std::uint32_t blended = drawAndRead(32, 10) & 0xFF;
+  EXPECT_TRUE(blended != 0 && blended != 0xFF) << "linear filtering blends across texels";
 
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);  // the quad runs clockwise on the screen
   device->SetTexture(0, nullptr);
-  drawQuad();
-  EXPECT_EQ(at(screen, 50, 10), 0xFFFFFFu) << "nothing drawn: the last frame stays";
+  EXPECT_EQ(drawAndRead(50, 10), 0xFFFFFFu) << "nothing drawn: the last frame stays";
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-  drawQuad();
-  EXPECT_EQ(at(screen, 50, 10), 0xFFFFFFu) << "no texture: the vertices' white";
+  EXPECT_EQ(drawAndRead(10, 10), 0xFFFFFFu) << "no texture: the vertices' white";
   device->SetRenderState(D3DRS_LIGHTING, TRUE);
-  drawQuad();
-  EXPECT_EQ(at(screen, 50, 10), 0x000000u) << "lit without lights: black";
-}
+  EXPECT_EQ(drawAndRead(50, 10), 0x000000u) << "lit without lights: black";
 
-TEST_P(Direct3DLayer, ResourcesHoldTheirDeviceAndTheWindowsEndIsSoft) {
-  createQuad();
-  EXPECT_EQ(device->AddRef(), 4u) << "the texture's, the vertex buffer's and this one";
-  device->Release();
-  // The resources go first, still bound to the device, as the library releases them.
-  texture->Release();
-  texture = nullptr;
-  vertices->Release();
-  vertices = nullptr;
-  EXPECT_EQ(device->AddRef(), 2u);
-  device->Release();
-
+  for (IUnknown* object : std::initializer_list<IUnknown*>{texture, vertices, device, direct3D}) object->Release();
+  EXPECT_EQ(dx::liveObjects(), 0) << "the release left objects behind";
   DestroyWindow(window);
   testsupport::pumpMessages();
-  EXPECT_EQ(device->BeginScene(), D3D_OK);
-  EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
-  EXPECT_EQ(device->EndScene(), D3D_OK);
-  EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWays, Direct3DLayer, ::testing::Values("1", "0"),

@@ -2,15 +2,9 @@
 
 DirectXFactory directXFactory;
 
-IDirect3D8* WINAPI Direct3DCreate8(UINT SDKVersion) {
-  directXFactory.direct3DVersionAsked = SDKVersion;
-  return directXFactory.direct3D;
-}
+IDirect3D8* WINAPI Direct3DCreate8(UINT) { return directXFactory.direct3D; }
 
-HRESULT WINAPI DirectDrawCreateEx(GUID* lpGUID, LPVOID* lplpDD, REFIID iid, IUnknown* pUnkOuter) {
-  ++directXFactory.directDrawCalls;
-  directXFactory.directDrawIidAsked = iid;
-  if (lpGUID != nullptr || pUnkOuter != nullptr) return DDERR_INVALIDPARAMS;
+HRESULT WINAPI DirectDrawCreateEx(GUID*, LPVOID* lplpDD, REFIID, IUnknown*) {
   if (directXFactory.directDrawResult != DD_OK) return directXFactory.directDrawResult;
   *lplpDD = directXFactory.directDraw;
   return DD_OK;

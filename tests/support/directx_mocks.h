@@ -93,10 +93,7 @@ struct MockDirect3D : IDirect3D8 {
 // What the creation functions answer while a test runs.
 struct DirectXFactory {
   IDirect3D8* direct3D = nullptr;  // Direct3DCreate8's result
-  UINT direct3DVersionAsked = 0;
   IDirectDraw7* directDraw = nullptr;  // DirectDrawCreateEx's object
   HRESULT directDrawResult = DD_OK;
-  GUID directDrawIidAsked{};
-  int directDrawCalls = 0;
 };
 extern DirectXFactory directXFactory;

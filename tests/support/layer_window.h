@@ -1,12 +1,11 @@
-// For tests of the DirectDraw and Direct3D layer on its own: SDL's dummy video driver with
-// the software renderer, the layer's settings cleared, and plain windows to take over.
+// For tests of the DirectDraw and Direct3D layer on its own (headless ones add headless_video.h):
+// SDL's software renderer, the layer's settings cleared, and plain windows to take over.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdlib>
 
-#include "tests/support/headless_video.h"
 #include "tests/support/message_pump.h"
 
 namespace testsupport {
@@ -20,18 +19,17 @@ inline void clearLayerSettings() {
   }
 }
 
-// A hidden full-screen-sized pop-up with the default window procedure.
-inline HWND makeLayerWindow() {
+// A hidden pop-up with the default window procedure.
+inline HWND makeLayerWindow(const char* title = "Kestrix layer test", int width = 1024, int height = 768) {
   static const bool registered = [] {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "Kestrix layer test";
     return RegisterClassA(&windowClass) != 0;
   }();
-  if (!registered) return nullptr;
-  return CreateWindowExA(0, "Kestrix layer test", "Kestrix layer test", WS_POPUP, 0, 0, 1024, 768, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
+  return registered ? CreateWindowExA(0, "Kestrix layer test", title, WS_POPUP, 0, 0, width, height, nullptr,
+                                      nullptr, nullptr, nullptr)
+                    : nullptr;
 }
 
 }  // namespace testsupport

@@ -1,12 +1,11 @@
-// The one message pump of the tests: dispatch what is queued, or keep dispatching until a
-// condition holds or a deadline passes (never a fixed sleep, so a loaded machine only waits
-// longer).
+// The tests' message pump, a wait that pumps, and the program's own loop.
 #pragma once
 
 #include <windows.h>
 
-#include <chrono>
-#include <thread>
+#include <vector>
+
+#include "tests/support/wait_until.h"
 
 namespace testsupport {
 
@@ -15,15 +14,31 @@ inline void pumpMessages() {
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
-// True once `done()` holds; false when `seconds` passed first.
+// Every posted message, a pending quit too, taken off the queue undispatched.
+inline std::vector<MSG> takeMessages() {
+  std::vector<MSG> messages;
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) messages.push_back(message);
+  return messages;
+}
+
+// waitUntil, dispatching messages meanwhile: on the windows' thread.
 template <typename Condition>
 bool pumpUntil(Condition done, double seconds = 10) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  return waitUntil([&] { return pumpMessages(), done(); }, seconds);
+}
+
+// The program's loop: messages first, WaitMessage when idle; returns WM_QUIT's code.
+inline WPARAM runMessageLoop() {
+  MSG message{};
   for (;;) {
-    pumpMessages();
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      WaitMessage();
+      continue;
+    }
+    if (GetMessageA(&message, nullptr, 0, 0) == 0) return message.wParam;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
   }
 }
 
