@@ -1,35 +1,144 @@
-// The real game under Xvfb, driven with xdotool and read back from screenshots: what it
-// shows at start, walking, jumping and blowing, minimised, on every display path, and how
-// it ends (Escape, a missing picture, missing sounds).
+// The real game under Xvfb, driven with xdotool and read back from screenshots: the start
+// and a walk on every display path; on DirectDraw at 32 bits a jump, a minimised spell and a
+// bubble; and how it ends without pictures or a display.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
-#include "tests/e2e/frame_match.h"
+#include "display/resource.h"
+#include "game/assets.h"
+#include "game/game_state.h"
+#include "tests/e2e/expected_screen.h"
 #include "tests/e2e/game_session.h"
 
 namespace e2e {
 namespace {
 
+using expected::Frame;
+using expected::height;
+using expected::width;
+
 constexpr double tickSeconds = 0.014;
 
-SessionOptions optionsFor(const DisplayPath& path, std::vector<std::string> files = allDataFiles()) {
-  return SessionOptions{path.settings, std::move(files)};
+struct DisplayPath {
+  std::string name;
+  std::vector<std::string> settings;  // for the game's environment
+  int depth;                          // 0 for Direct3D
+  bool rgb555;
+};
+const DisplayPath directDraw32{"DirectDraw32", {"KESTRIX_DIRECT3D=0"}, 32, false};
+
+// The frame the game composes for this player (and no bubble), as the path shows it.
+Frame expectedFor(const Player& state, const DisplayPath& path) {
+  if (assets == nullptr) {
+    static const std::string archive = std::string(KESTRIX_ASSETS_DIR) + "/kestrix.pak";
+    archivePath = archive.c_str();
+    loadAssets();
+  }
+  *player = state;
+  for (Bubble& slot : bubblePool->slots) slot = Bubble{freeSlotMarker, freeSlotMarker, 0, 0};
+  const std::uint32_t* frame = composeFrame();
+  const Frame composed(frame, frame + width * height);
+  return path.depth == 0 ? composed : expected::screenAt(composed, path.depth, path.rgb555);
 }
 
-// Polls the screen until the shown frame is the expected one; the mismatches of the last look.
-int waitForFrame(GameSession& game, const DisplayPath& path, const Frame& expected, double seconds = 10) {
-  const double end = nowSeconds() + seconds;
+Player at(int x, int y) {
+  Player p;
+  p.x = x;
+  p.y = y;
+  return p;
+}
+
+// Where the frame lies on the screen: DirectDraw scales each pixel to a whole square, centred;
+// Direct3D its 800×600 device (2.5 device pixels a frame pixel) to the whole screen, keeping
+// its aspect.
+struct Placement {
+  double left, top, scale;  // scale: screen pixels to a frame pixel
+};
+Placement placementOn(const Screen& screen, const DisplayPath& path) {
+  const double scale = path.depth == 0 ? 2.5 * std::min(screen.width / 800.0, screen.height / 600.0)
+                                       : std::max(1, std::min(screen.width / width, screen.height / height));
+  return {(screen.width - width * scale) / 2, (screen.height - height * scale) / 2, scale};
+}
+
+// The frame read back from the middle of each frame pixel on the screen.
+Frame frameOnScreen(const Screen& screen, const DisplayPath& path) {
+  const Placement place = placementOn(screen, path);
+  Frame frame(width * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      frame[y * width + x] = screen.at(std::min(static_cast<int>(place.left + (x + 0.5) * place.scale), screen.width - 1),
+                                       std::min(static_cast<int>(place.top + (y + 0.5) * place.scale), screen.height - 1));
+    }
+  }
+  return frame;
+}
+
+// Screen pixels around the frame that are not black.
+int strayPixels(const Screen& screen, const DisplayPath& path) {
+  const Placement place = placementOn(screen, path);
   int count = 0;
-  do {
-    count = mismatches(frameOnScreen(takeScreenshot(), path), expected, path);
-    if (count <= allowedMismatches(path)) break;
-    sleepSeconds(0.02);
-  } while (nowSeconds() < end && game.running());
+  for (int y = 0; y < screen.height; ++y) {
+    for (int x = 0; x < screen.width; ++x) {
+      const bool inside = x >= place.left && x < place.left + width * place.scale && y >= place.top &&
+                          y < place.top + height * place.scale;
+      count += !inside && screen.at(x, y) != 0;
+    }
+  }
   return count;
 }
 
-// Polls the screen until the frame shown passes the check; that frame, or the last one
+// Pixels shown otherwise than expected: exactly, on DirectDraw; on Direct3D, whose scaling
+// filters, a channel outside the range of that channel around the expected pixel, give or take 8.
+int mismatches(const Frame& shown, const Frame& expected, const DisplayPath& path) {
+  int count = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t pixel = shown[y * width + x];
+      if (path.depth != 0 || pixel == expected[y * width + x]) {
+        count += pixel != expected[y * width + x];
+        continue;
+      }
+      for (int shift = 0; shift < 24; shift += 8) {
+        int low = 255;
+        int high = 0;
+        for (int ny = std::max(0, y - 1); ny <= std::min(height - 1, y + 1); ++ny) {
+          for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
+            low = std::min(low, static_cast<int>(expected[ny * width + nx] >> shift & 0xFF));
+            high = std::max(high, static_cast<int>(expected[ny * width + nx] >> shift & 0xFF));
+          }
+        }
+        const int value = static_cast<int>(pixel >> shift & 0xFF);
+        if (value < low - 8 || value > high + 8) {
+          ++count;
+          break;
+        }
+      }
+    }
+  }
+  return count;
+}
+
+int allowedMismatches(const DisplayPath& path) { return path.depth == 0 ? width * height / 200 : 0; }
+
+// Of the players made by player(low..high), the one whose frame the shown one matches best.
+struct Seen {
+  int at = -1;
+  int mismatches = 1 << 30;
+};
+template <typename PlayerAt>
+Seen bestMatch(const Frame& shown, const DisplayPath& path, int low, int high, PlayerAt playerAt) {
+  Seen best;
+  for (int i = low; i <= high; ++i) {
+    const int count = mismatches(shown, expectedFor(playerAt(i), path), path);
+    if (count < best.mismatches) best = Seen{i, count};
+  }
+  return best;
+}
+
+// Polls the screen until the frame shown passes the check: that frame, or the last one
 // looked at when none did in time.
 template <typename Check>
 Frame waitForScreen(GameSession& game, const DisplayPath& path, Check passes, double seconds = 10) {
@@ -54,185 +163,137 @@ Frame waitForStill(GameSession& game, const DisplayPath& path) {
   });
 }
 
-Frame startFrame(const DisplayPath& path) { return asShownOn(composeFor(Player{}), path); }
-
 void endWithEscape(GameSession& game) {
-  game.key("Escape");
+  game.xdotool("key Escape");
   EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
-}
-
-// The player where he stands or rises above the start, found on a frame (x 10, either way).
-PlayerSeen playerAboveTheStart(const Frame& shown) { return findPlayer(shown, directDraw32(), 10, 10, 150, 231); }
-
-TEST(GameOnScreen, FirstFrameShowsTheLevelAndThePlayerAtHisStart) {
-  GameSession game(optionsFor(directDraw32()));
-  ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
-  // DirectDraw at 32 bits shows the composed frame exactly: every pixel of background,
-  // blocks and player, the player standing at (10, 231) facing right.
-  EXPECT_EQ(waitForFrame(game, directDraw32(), startFrame(directDraw32())), 0);
-  endWithEscape(game);
-}
-
-TEST(GameOnScreen, HoldingRightWalksOnePixelPerTickHeld) {
-  GameSession game(optionsFor(directDraw32()));
-  ASSERT_TRUE(game.waitForWindow());
-  ASSERT_EQ(waitForFrame(game, directDraw32(), startFrame(directDraw32())), 0);
-
-  // The key is held for at least (released − pressed) and at most (after release − before
-  // press); the player walks one pixel in every tick that sees it down.
-  const double beforePress = nowSeconds();
-  game.keyDown("Right");
-  const double pressed = nowSeconds();
-  sleepSeconds(1.0);
-  const double released = nowSeconds();
-  game.keyUp("Right");
-  const double afterRelease = nowSeconds();
-
-  const PlayerSeen seen = findPlayerOnTheFloor(waitForStill(game, directDraw32()), directDraw32());
-  EXPECT_EQ(seen.mismatches, 0);
-  EXPECT_EQ(seen.state.facing, 1);
-  const int fewest = static_cast<int>((released - pressed) / tickSeconds) - 1;
-  const int most = static_cast<int>((afterRelease - beforePress) / tickSeconds) + 1;
-  const int walked = seen.state.x - 10;
-  EXPECT_GE(walked, fewest - 2) << "held " << released - pressed << " s";
-  EXPECT_LE(walked, most + 2) << "held at most " << afterRelease - beforePress << " s";
-  endWithEscape(game);
-}
-
-TEST(GameOnScreen, AJumpAndABubbleShowOnScreen) {
-  GameSession game(optionsFor(directDraw32()));
-  ASSERT_TRUE(game.waitForWindow());
-  const Frame start = startFrame(directDraw32());
-  ASSERT_EQ(waitForFrame(game, directDraw32(), start), 0);
-
-  // Up is held until the player leaves the floor: a press shorter than a tick, or one the
-  // game reads in the same turn as its release, would not be seen by the tick.
-  game.keyDown("Up");
-  waitForScreen(game, directDraw32(), [&start](const Frame& shown) { return shown != start; });
-  game.keyUp("Up");
-  // The frames of the jump, read as fast as they come: the player's top row is the first
-  // that differs from the start frame in his columns; the highest frame is searched.
-  const auto topRow = [&start](const Frame& shown) {
-    for (int y = 0; y < 240; ++y) {
-      for (int x = 10; x < 10 + spriteSize; ++x) {
-        if (shown[y * 320 + x] != start[y * 320 + x]) return y;
-      }
-    }
-    return 240;
-  };
-  Frame highest = start;
-  for (const double end = nowSeconds() + 3; nowSeconds() < end;) {
-    Frame shown = frameOnScreen(takeScreenshot(), directDraw32());
-    if (shown == start) break;  // back on the floor
-    if (topRow(shown) < topRow(highest)) highest = std::move(shown);
-  }
-  const PlayerSeen seen = playerAboveTheStart(highest);
-  EXPECT_EQ(seen.mismatches, 0);
-  EXPECT_LT(seen.state.y, 231 - 16) << "the player never rose a sprite's height";
-  EXPECT_EQ(waitForFrame(game, directDraw32(), start), 0) << "the player did not land again";
-
-  game.keyDown("space");  // held until the bubble shows, for the same reason as Up
-  const Frame blown = waitForScreen(game, directDraw32(), [](const Frame& shown) { return bubbleShown(shown); });
-  game.keyUp("space");
-  EXPECT_TRUE(bubbleShown(blown));
-  endWithEscape(game);
-}
-
-TEST(GameOnScreen, MinimisedItStopsDrawingButKeepsTicking) {
-  GameSession game(optionsFor(directDraw32()));
-  ASSERT_TRUE(game.waitForWindow());
-  const Frame start = startFrame(directDraw32());
-  ASSERT_EQ(waitForFrame(game, directDraw32(), start), 0);
-
-  const std::int64_t drawingFrom = game.mainThreadCpuNs();
-  sleepSeconds(1.0);
-  const std::int64_t drawing = game.mainThreadCpuNs() - drawingFrom;
-
-  // Jump, and minimise while rising: the jump lasts about 0.95 s.
-  game.keyDown("Up");
-  waitForScreen(game, directDraw32(), [&start](const Frame& shown) { return shown != start; });
-  game.keyUp("Up");
-  game.minimise();
-  // Once the game has seen it, the main thread sleeps: a tenth of a second without a
-  // millisecond of its time (or the deadline, after which the figure below tells).
-  for (const double end = nowSeconds() + 5; nowSeconds() < end;) {
-    const std::int64_t from = game.mainThreadCpuNs();
-    sleepSeconds(0.1);
-    if (game.mainThreadCpuNs() - from < 1'000'000) break;
-  }
-  const std::int64_t minimisedFrom = game.mainThreadCpuNs();
-  sleepSeconds(1.0);
-  const std::int64_t minimised = game.mainThreadCpuNs() - minimisedFrom;
-  // Asleep in WaitMessage: no composition, no presentation.
-  EXPECT_LT(minimised * 5, drawing) << "main thread CPU per second: " << minimised << " ns minimised, " << drawing
-                                    << " ns drawing";
-
-  game.restore();
-  // The ticks went on meanwhile: the first frame the game shows again has the player back
-  // on the floor. Had they stopped, the rest of the jump would keep him in the air for
-  // most of a second.
-  const Frame back =
-      waitForScreen(game, directDraw32(), [](const Frame& shown) { return playerAboveTheStart(shown).mismatches == 0; });
-  const PlayerSeen seen = playerAboveTheStart(back);
-  EXPECT_EQ(seen.mismatches, 0);
-  EXPECT_EQ(seen.state.y, 231) << "the first frame after the restore shows the player in the air";
-  endWithEscape(game);
-}
-
-TEST(GameEnds, EachMissingPictureEndsItWithItsMessageAndCode1) {
-  for (const std::string& missing : pictureFiles()) {
-    std::vector<std::string> files = {"cagadon.it", "saltito.mp3"};
-    for (const std::string& picture : pictureFiles()) {
-      if (picture != missing) files.push_back(picture);
-    }
-    // No X server needed: the message goes to standard error as well.
-    GameSession game(SessionOptions{{"SDL_VIDEODRIVER=dummy", "KESTRIX_DIRECT3D=0"}, files});
-    EXPECT_EQ(game.waitForExit(), 1) << missing;
-    EXPECT_NE(game.errorOutput().find("Error: No encuentro el fichero \"" + missing + "\""), std::string::npos)
-        << missing << ": " << game.errorOutput();
-  }
-}
-
-TEST(GameEnds, WithoutADisplayItSaysSoAndEndsWithCode1) {
-  // Rather than running unseen on SDL's off-screen driver, which no one could end.
-  GameSession game(SessionOptions{{"-DISPLAY", "-WAYLAND_DISPLAY", "-SDL_VIDEODRIVER"}, allDataFiles()});
-  EXPECT_EQ(game.waitForExit(), 1);
-  EXPECT_NE(game.errorOutput().find("Error: ERROR: no puedo crear la ventana"), std::string::npos)
-      << game.errorOutput();
-}
-
-TEST(GameEnds, WithoutItsSoundFilesItRunsSilentAndEndsWithEscape) {
-  GameSession game(SessionOptions{directDraw32().settings, {"kestrix.pak"}});
-  ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
-  EXPECT_EQ(waitForFrame(game, directDraw32(), startFrame(directDraw32())), 0);
-  game.keyDown("Up");  // the jump sound is missing too
-  sleepSeconds(0.1);
-  game.keyUp("Up");
-  sleepSeconds(0.3);
-  EXPECT_TRUE(game.running());
-  endWithEscape(game);
 }
 
 class EveryDisplayPath : public ::testing::TestWithParam<DisplayPath> {};
 
-TEST_P(EveryDisplayPath, ShowsTheGameAndTakesKeys) {
+TEST_P(EveryDisplayPath, ShowsTheStartAndWalksWhileRightIsHeld) {
   const DisplayPath& path = GetParam();
-  GameSession game(optionsFor(path));
+  GameSession game({path.settings, allDataFiles()});
   ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
-  const int count = waitForFrame(game, path, startFrame(path));
-  EXPECT_LE(count, allowedMismatches(path));
+  // The first frame: the level, and the player standing at (10, 231) facing right.
+  const Frame start = expectedFor(Player{}, path);
+  const auto isStart = [&](const Frame& shown) { return mismatches(shown, start, path) <= allowedMismatches(path); };
+  EXPECT_TRUE(isStart(waitForScreen(game, path, isStart))) << "the first frame is not the start";
+  EXPECT_EQ(strayPixels(takeScreenshot(), path), 0) << "the screen around the frame is not black";
 
-  game.keyDown("Right");
-  sleepSeconds(0.3);
-  game.keyUp("Right");
-  const PlayerSeen seen = findPlayerOnTheFloor(waitForStill(game, path), path);
+  // The key is held for at least (released − pressed) and at most (after release − before
+  // press); the player walks one pixel in every tick that sees it down.
+  const double beforePress = nowSeconds();
+  game.xdotool("keydown Right");
+  const double pressed = nowSeconds();
+  sleepSeconds(0.5);
+  const double released = nowSeconds();
+  game.xdotool("keyup Right");
+  const double afterRelease = nowSeconds();
+  const int fewest = static_cast<int>((released - pressed) / tickSeconds) - 3;
+  const int most = static_cast<int>((afterRelease - beforePress) / tickSeconds) + 3;
+  const Seen seen = bestMatch(waitForStill(game, path), path, 10, 10 + 2 * most, [](int x) { return at(x, 231); });
   EXPECT_LE(seen.mismatches, allowedMismatches(path));
-  EXPECT_GT(seen.state.x, 20);
+  EXPECT_GT(seen.at, 10);
+  // Only DirectDraw at 32 bits draws fast enough for its key events to keep to the tick
+  // under load; the other paths only have to walk.
+  if (path.depth == 32) {
+    EXPECT_GE(seen.at - 10, fewest) << "held " << released - pressed << " s";
+    EXPECT_LE(seen.at - 10, most) << "held at most " << afterRelease - beforePress << " s";
+  }
   endWithEscape(game);
 }
 
-INSTANTIATE_TEST_SUITE_P(GameOnScreen, EveryDisplayPath, ::testing::ValuesIn(everyDisplayPath()),
-                         [](const auto& test) { return test.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    GameOnScreen, EveryDisplayPath,
+    ::testing::Values(
+        DisplayPath{"Direct3D", {}, 0, false}, directDraw32,
+        DisplayPath{"DirectDraw24", {"KESTRIX_DIRECT3D=0", "KESTRIX_DISPLAY_DEPTHS=24,16,8"}, 24, false},
+        DisplayPath{"DirectDraw16", {"KESTRIX_DIRECT3D=0", "KESTRIX_DISPLAY_DEPTHS=16,8"}, 16, false},
+        DisplayPath{"DirectDraw16_555", {"KESTRIX_DIRECT3D=0", "KESTRIX_DISPLAY_DEPTHS=16", "KESTRIX_16BIT=555"}, 16,
+                    true},
+        DisplayPath{"DirectDraw8", {"KESTRIX_DIRECT3D=0", "KESTRIX_DISPLAY_DEPTHS=8"}, 8, false}),
+    [](const auto& test) { return test.param.name; });
+
+// Where the bubble sprite shows whole (every pixel of it that is not black) on the frame.
+bool bubbleShown(const Frame& shown) {
+  for (int top = 0; top + spriteSize <= height; ++top) {
+    for (int left = 0; left + spriteSize <= width; ++left) {
+      bool whole = true;
+      for (int i = 0; i < spriteSize * spriteSize && whole; ++i) {
+        whole = assets->bubble[i] == 0 || shown[(top + i / spriteSize) * width + left + i % spriteSize] == assets->bubble[i];
+      }
+      if (whole) return true;
+    }
+  }
+  return false;
+}
+
+// Without its sound files, so its jumps run silent too.
+TEST(GameOnScreen, JumpsKeepsTickingWhileMinimisedAndBlowsABubble) {
+  GameSession game({directDraw32.settings, {"kestrix.pak"}});
+  ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
+  const Frame start = waitForStill(game, directDraw32);
+  // The height of the player over his start (x 10, facing right) on a frame.
+  const auto heightOn = [](const Frame& shown) {
+    return bestMatch(shown, directDraw32, 150, 231, [](int y) { return at(10, y); });
+  };
+  // Up is held until the player leaves the floor: a press between two ticks would be missed.
+  const auto jump = [&] {
+    game.xdotool("keydown Up");
+    waitForScreen(game, directDraw32, [&start](const Frame& shown) { return shown != start; });
+    game.xdotool("keyup Up");
+  };
+
+  jump();
+  int top = 231;
+  for (const double end = nowSeconds() + 3; nowSeconds() < end;) {
+    const Frame shown = frameOnScreen(takeScreenshot(), directDraw32);
+    if (shown == start) break;  // landed
+    const Seen seen = heightOn(shown);
+    if (seen.mismatches == 0) top = std::min(top, seen.at);
+  }
+  EXPECT_LT(top, 231 - spriteSize) << "the player never rose a sprite's height";
+  EXPECT_TRUE(waitForScreen(game, directDraw32, [&start](const Frame& shown) { return shown == start; }) == start)
+      << "the player did not land again";
+
+  jump();  // and minimised while he rises: the jump lasts about 0.95 s
+  const double jumped = nowSeconds();
+  game.xdotool("windowunmap --sync " + game.window());
+  // Once the game has seen it, its main thread sleeps: a fifth of a second under 2 ms of CPU.
+  bool asleep = false;
+  for (const double end = nowSeconds() + 5; !asleep && nowSeconds() < end;) {
+    const std::int64_t from = game.mainThreadCpuNs();
+    sleepSeconds(0.2);
+    asleep = game.mainThreadCpuNs() - from < 2'000'000;
+  }
+  EXPECT_TRUE(asleep) << "minimised, the main thread keeps working";
+  sleepSeconds(std::max(0.0, jumped + 1.5 - nowSeconds()));  // minimised for longer than the jump
+  // Without a window manager nobody gives the mapped window the keyboard; a manager would.
+  game.xdotool("windowmap --sync " + game.window() + " windowfocus --sync " + game.window());
+  // The ticks went on meanwhile: the first frame shown again has the player on the floor.
+  const Frame back = waitForScreen(game, directDraw32, [&](const Frame& shown) { return heightOn(shown).mismatches == 0; });
+  EXPECT_EQ(heightOn(back).at, 231) << "the first frame after the restore shows the player in the air";
+
+  game.xdotool("keydown space");  // held until the bubble shows, as Up is
+  EXPECT_TRUE(bubbleShown(waitForScreen(game, directDraw32, bubbleShown)));
+  game.xdotool("keyup space");
+  endWithEscape(game);
+}
+
+TEST(GameEnds, WithoutPicturesOrADisplayItSaysWhyAndEndsWithCode1) {
+  const std::pair<SessionOptions, std::string> cases[] = {
+      // No X server needed: the message goes to standard error as well as into the box.
+      {{{"SDL_VIDEODRIVER=dummy", "KESTRIX_DIRECT3D=0"}, {"cagadon.it", "saltito.mp3"}},
+       "Error: No encuentro el fichero \"pacoi1.pcx\""},
+      // Rather than running unseen on SDL's off-screen driver, which no one could end.
+      {{{"-DISPLAY", "-WAYLAND_DISPLAY", "-SDL_VIDEODRIVER"}, allDataFiles()}, "Error: ERROR: no puedo crear la ventana"},
+  };
+  for (const auto& [options, message] : cases) {
+    GameSession game(options);
+    EXPECT_EQ(game.waitForExit(), 1) << message;
+    EXPECT_NE(game.errorOutput().find(message), std::string::npos) << game.errorOutput();
+  }
+}
 
 }  // namespace
 }  // namespace e2e
