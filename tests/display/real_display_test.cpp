@@ -1,6 +1,7 @@
-// DirectDraw set up and presenting through the real layer on SDL's dummy video driver, at
-// each depth: a frame with every bit pattern, read back from the layer's screen, shows as the
-// mode's pixel format holds it, and the release leaves no layer object behind.
+// The display set up and presenting through the real layer on SDL's dummy video driver: at
+// each DirectDraw depth a frame with every bit pattern, read back from the layer's screen,
+// shows as the mode's pixel format holds it (Direct3D's picture is the end-to-end tests');
+// on every path the release leaves no layer object behind.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -48,10 +49,10 @@ struct DepthCase {
   const char* name;
   const char* depths;  // what the display accepts
   const char* format16;
-  int depth;  // the depth the set-up must end at
+  int depth;  // the depth the set-up must end at; 0: Direct3D
 };
 
-class DirectDrawDepth : public ::testing::TestWithParam<DepthCase> {
+class DisplayPath : public ::testing::TestWithParam<DepthCase> {
  protected:
   void SetUp() override {
     for (const char* name : layerSettings) unsetenv(name);
@@ -68,20 +69,24 @@ class DirectDrawDepth : public ::testing::TestWithParam<DepthCase> {
   std::unique_ptr<DisplayContext> context;
 };
 
-TEST_P(DirectDrawDepth, ShowsTheFrameExactlyAsTheModeHoldsIt) {
+TEST_P(DisplayPath, ShowsTheFrameAsTheModeHoldsItAndReleasesEverything) {
   const DepthCase& c = GetParam();
   setenv("KESTRIX_DISPLAY_DEPTHS", c.depths, 1);
   if (c.format16 != nullptr) setenv("KESTRIX_16BIT", c.format16, 1);
   context = std::make_unique<DisplayContext>((std::string("Kestrix real display ") + c.name).c_str());
   context->createWindow(GetModuleHandleA(nullptr));
-  ASSERT_EQ(context->initDisplay(backendDirectDraw, expected::width, expected::height), 0);
-  ASSERT_EQ(displaySettings.displayDepth, c.depth);
-
+  if (c.depth == 0) {
+    ASSERT_EQ(context->initDisplay(backendDirect3D, 800, 600), 0);
+  } else {
+    ASSERT_EQ(context->initDisplay(backendDirectDraw, expected::width, expected::height), 0);
+    ASSERT_EQ(displaySettings.displayDepth, c.depth);
+  }
   dx::setScreenCapture(true);
   const expected::Frame frame = testFrame();
   context->presentFrame(frame.data());
   const dx::ScreenImage& screen = dx::capturedScreen();
   ASSERT_EQ(screen.presents, 1);
+  if (c.depth == 0) return;
   const expected::Frame shown = expected::screenAt(frame, c.depth, c.format16 != nullptr);
   ASSERT_EQ(screen.pixels.size(), shown.size());
   int wrong = 0;
@@ -93,8 +98,9 @@ TEST_P(DirectDrawDepth, ShowsTheFrameExactlyAsTheModeHoldsIt) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, DirectDrawDepth,
-                         ::testing::Values(DepthCase{"Rgb32", "32,24,16,8", nullptr, 32},
+INSTANTIATE_TEST_SUITE_P(Paths, DisplayPath,
+                         ::testing::Values(DepthCase{"Direct3D", "32", nullptr, 0},
+                                           DepthCase{"Rgb32", "32,24,16,8", nullptr, 32},
                                            DepthCase{"Rgb24", "24,16,8", nullptr, 24},  // 32 refused: the next
                                            DepthCase{"Rgb565", "16", nullptr, 16},
                                            DepthCase{"Rgb555", "16,8", "555", 16},

@@ -185,7 +185,7 @@ TEST_P(EveryDisplayPath, ShowsTheStartAndWalksWhileRightIsHeld) {
   const double beforePress = nowSeconds();
   game.xdotool("keydown Right");
   const double pressed = nowSeconds();
-  sleepSeconds(0.5);
+  sleepSeconds(1.0);
   const double released = nowSeconds();
   game.xdotool("keyup Right");
   const double afterRelease = nowSeconds();
