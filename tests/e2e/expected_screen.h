@@ -49,13 +49,12 @@ inline Frame dithered(const Frame& frame) {
 // The frame on a screen of this depth (16 bits: 5-6-5, or 5-5-5 where rgb555).
 inline Frame screenAt(const Frame& frame, int depth, bool rgb555) {
   if (depth == 8) return dithered(frame);
-  const int greenBits = depth == 16 ? (rgb555 ? 5 : 6) : 8;
-  const int otherBits = depth == 16 ? 5 : 8;
+  const int redAndBlue = depth == 16 ? 5 : 8;
+  const int green = depth == 16 && !rgb555 ? 6 : redAndBlue;
   Frame shown(frame.size());
-  for (std::size_t i = 0; i < frame.size(); ++i) {
-    shown[i] = cut(frame[i] >> 16 & 0xFF, otherBits) << 16 | cut(frame[i] >> 8 & 0xFF, greenBits) << 8 |
-               cut(frame[i] & 0xFF, otherBits);
-  }
+  std::transform(frame.begin(), frame.end(), shown.begin(), [&](std::uint32_t p) {
+    return cut(p >> 16 & 0xFF, redAndBlue) << 16 | cut(p >> 8 & 0xFF, green) << 8 | cut(p & 0xFF, redAndBlue);
+  });
   return shown;
 }
 

@@ -4,13 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <thread>
 
 #include "tests/support/run_tool.h"
 // After gtest, whose names Xlib's macros (None) would break.
@@ -20,17 +18,11 @@
 namespace e2e {
 namespace fs = std::filesystem;
 
-double nowSeconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-void sleepSeconds(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
-
 GameSession::GameSession(const SessionOptions& options) {
   char pattern[] = "/tmp/kestrix-e2e-XXXXXX";
   if (mkdtemp(pattern) == nullptr) throw std::runtime_error("no temporary folder");
   folder_ = pattern;
-  for (const std::string& file : options.files) fs::copy_file(fs::path(KESTRIX_ASSETS_DIR) / file, folder_ + "/" + file);
+  for (const std::string& file : options.files) fs::copy_file(KESTRIX_ASSETS_DIR "/" + file, folder_ + "/" + file);
   pid_ = fork();
   if (pid_ != 0) return;
   if (chdir(folder_.c_str()) != 0 || std::freopen("stderr.txt", "w", stderr) == nullptr) _exit(126);
@@ -61,10 +53,9 @@ bool GameSession::running() {
 }
 
 bool GameSession::waitForWindow(double seconds) {
-  // The window is shown once the display is set up.
   for (const double end = nowSeconds() + seconds; nowSeconds() < end && running(); sleepSeconds(0.05)) {
-    window_ = runShell("xdotool search --onlyvisible --name '^Ejemplo de Kestrix$' 2>/dev/null | head -n1").output;
-    while (!window_.empty() && window_.back() == '\n') window_.pop_back();
+    const std::string search = "xdotool search --onlyvisible --name '^Ejemplo de Kestrix$' 2>/dev/null";
+    window_ = runShell(search + " | head -n1 | tr -d '\\n'").output;
     if (!window_.empty()) return true;
   }
   return false;
@@ -86,10 +77,8 @@ void GameSession::xdotool(const std::string& arguments) {
 }
 
 std::int64_t GameSession::mainThreadCpuNs() const {
-  // The first field of schedstat: nanoseconds on the CPU.
-  std::ifstream in("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_) + "/schedstat");
-  std::int64_t ns = -1;
-  in >> ns;
+  std::int64_t ns = -1;  // the first field of schedstat: nanoseconds on the CPU
+  std::ifstream("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_) + "/schedstat") >> ns;
   return ns;
 }
 
@@ -102,7 +91,7 @@ Screen takeScreenshot() {
   XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, static_cast<unsigned>(root.width),
                             static_cast<unsigned>(root.height), AllPlanes, ZPixmap);
   if (image == nullptr) throw std::runtime_error("screenshot failed");
-  Screen screen{root.width, root.height, std::vector<std::uint32_t>(static_cast<std::size_t>(root.width) * root.height)};
+  Screen screen{root.width, root.height, std::vector<std::uint32_t>(root.width * root.height)};
   for (int y = 0; y < root.height; ++y) {
     for (int x = 0; x < root.width; ++x) screen.pixels[y * root.width + x] = XGetPixel(image, x, y) & 0xFFFFFF;
   }

@@ -5,8 +5,10 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace e2e {
@@ -14,8 +16,7 @@ namespace e2e {
 struct Screen {  // the whole X screen, 0x00RRGGBB
   int width = 0;
   int height = 0;
-  std::vector<std::uint32_t> pixels;
-  std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  std::vector<std::uint32_t> pixels;  // row by row
 };
 
 struct SessionOptions {
@@ -23,7 +24,6 @@ struct SessionOptions {
   std::vector<std::string> files;     // data files copied into its folder from the assets
 };
 
-// The archive of pictures, the music and the jump sound.
 inline std::vector<std::string> allDataFiles() { return {"kestrix.pak", "cagadon.it", "saltito.mp3"}; }
 
 class GameSession {
@@ -50,7 +50,9 @@ class GameSession {
 };
 
 Screen takeScreenshot();
-double nowSeconds();
-void sleepSeconds(double seconds);
+inline double nowSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+inline void sleepSeconds(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
 }  // namespace e2e
