@@ -1,45 +1,139 @@
-// The real game under Xvfb, driven with xdotool and read back from screenshots: what it
-// shows at start, walking, jumping and blowing, minimised, on every display path, and how
-// it ends (Escape, a missing picture, missing sounds).
+// The real game under Xvfb, driven with xdotool and read back from screenshots: the start
+// and a walk on every display path; on DirectDraw at 32 bits a jump, a minimised spell and a
+// bubble; and its end without a display.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
-#include "tests/e2e/frame_match.h"
+#include "display/resource.h"
+#include "game/assets.h"
+#include "game/game_state.h"
+#include "tests/e2e/expected_screen.h"
 #include "tests/e2e/game_session.h"
 
 namespace e2e {
 namespace {
 
+using expected::Frame;
+using expected::height;
+using expected::width;
+
 constexpr double tickSeconds = 0.014;
 
-SessionOptions optionsFor(const DisplayPath& path, std::vector<std::string> files = allDataFiles()) {
-  return SessionOptions{path.settings, std::move(files)};
+struct DisplayPath {
+  const char* name;
+  int depth;  // 0 for Direct3D
+  bool rgb555 = false;
+
+  std::vector<std::string> settings() const {  // for the game's environment
+    if (depth == 0) return {};
+    return {"KESTRIX_DIRECT3D=0", "KESTRIX_DISPLAY_DEPTHS=" + std::to_string(depth),
+            std::string("KESTRIX_16BIT=") + (rgb555 ? "555" : "565")};
+  }
+};
+const DisplayPath directDraw32{"DirectDraw32", 32};
+
+// The frame the game composes for this player (and no bubble), as the path shows it.
+Frame expectedFor(const Player& state, const DisplayPath& path) {
+  if (assets == nullptr) {
+    static const std::string archive = std::string(KESTRIX_ASSETS_DIR) + "/kestrix.pak";
+    archivePath = archive.c_str();
+    loadAssets();
+  }
+  *player = state;
+  for (Bubble& slot : bubblePool->slots) slot = Bubble{freeSlotMarker, freeSlotMarker, 0, 0};
+  const std::uint32_t* frame = composeFrame();
+  const Frame composed(frame, frame + width * height);
+  return path.depth == 0 ? composed : expected::screenAt(composed, path.depth, path.rgb555);
 }
 
-// Polls the screen until the shown frame is the expected one; the mismatches of the last look.
-int waitForFrame(GameSession& game, const DisplayPath& path, const Frame& expected, double seconds = 10) {
-  const double end = nowSeconds() + seconds;
+// Where the frame lies on the screen: DirectDraw scales each pixel to a whole square, centred;
+// Direct3D its 800×600 device (2.5 pixels a frame pixel) to the screen, keeping its aspect.
+struct Placement {
+  double left, top, scale;  // scale: screen pixels to a frame pixel
+};
+Placement placementOn(const Screen& screen, const DisplayPath& path) {
+  const double scale = path.depth == 0 ? 2.5 * std::min(screen.width / 800.0, screen.height / 600.0)
+                                       : std::max(1, std::min(screen.width / width, screen.height / height));
+  return {(screen.width - width * scale) / 2, (screen.height - height * scale) / 2, scale};
+}
+
+// The frame read back from the middle of each frame pixel on the screen.
+Frame frameOnScreen(const Screen& screen, const DisplayPath& path) {
+  const Placement place = placementOn(screen, path);
+  Frame frame(width * height);
+  for (int i = 0; i < width * height; ++i) {
+    const int x = static_cast<int>(place.left + (i % width + 0.5) * place.scale);
+    const int y = static_cast<int>(place.top + (i / width + 0.5) * place.scale);
+    frame[i] = screen.pixels[std::min(y, screen.height - 1) * screen.width + std::min(x, screen.width - 1)];
+  }
+  return frame;
+}
+
+// Screen pixels outside the frame that are not black.
+int strayPixels(const Screen& screen, const DisplayPath& path) {
+  const Placement place = placementOn(screen, path);
   int count = 0;
-  do {
-    count = mismatches(frameOnScreen(takeScreenshot(), path), expected, path);
-    if (count <= allowedMismatches(path)) break;
-    sleepSeconds(0.02);
-  } while (nowSeconds() < end && game.running());
+  for (int i = 0; i < screen.width * screen.height; ++i) {
+    const double x = i % screen.width - place.left;
+    const double y = i / screen.width - place.top;
+    count += screen.pixels[i] != 0 && (x < 0 || y < 0 || x >= width * place.scale || y >= height * place.scale);
+  }
   return count;
 }
 
-// Polls the screen until the frame shown passes the check; that frame, or the last one
+// Pixels shown otherwise than expected: exactly, on DirectDraw; on Direct3D, whose scaling
+// filters, a channel outside the range of that channel around the expected pixel, give or take 8.
+int mismatches(const Frame& shown, const Frame& expected, const DisplayPath& path) {
+  int count = 0;
+  for (int i = 0; i < width * height; ++i) {
+    if (shown[i] == expected[i]) continue;
+    bool near = path.depth == 0;
+    for (int shift = 0; shift < 24 && near; shift += 8) {
+      int low = 255;
+      int high = 0;
+      for (int n = 0; n < 9; ++n) {
+        const int x = std::clamp(i % width + n % 3 - 1, 0, width - 1);
+        const int y = std::clamp(i / width + n / 3 - 1, 0, height - 1);
+        low = std::min(low, static_cast<int>(expected[y * width + x] >> shift & 0xFF));
+        high = std::max(high, static_cast<int>(expected[y * width + x] >> shift & 0xFF));
+      }
+      const int value = static_cast<int>(shown[i] >> shift & 0xFF);
+      near = value >= low - 8 && value <= high + 8;
+    }
+    count += !near;
+  }
+  return count;
+}
+
+int allowedMismatches(const DisplayPath& path) { return path.depth == 0 ? width * height / 200 : 0; }
+
+// The i in low..high whose player playerAt(i) the frame shows best, within what the path
+// allows; INT_MAX for none.
+template <typename PlayerAt>
+int playerShown(const Frame& shown, const DisplayPath& path, int low, int high, PlayerAt playerAt) {
+  int best = INT_MAX;
+  for (int i = low, fewest = allowedMismatches(path) + 1; i <= high; ++i) {
+    const int count = mismatches(shown, expectedFor(playerAt(i), path), path);
+    if (count < fewest) std::tie(best, fewest) = std::pair(i, count);
+  }
+  return best;
+}
+
+// Polls the screen until the frame shown passes the check: that frame, or the last one
 // looked at when none did in time.
 template <typename Check>
 Frame waitForScreen(GameSession& game, const DisplayPath& path, Check passes, double seconds = 10) {
-  const double end = nowSeconds() + seconds;
-  Frame shown;
-  do {
-    shown = frameOnScreen(takeScreenshot(), path);
-    if (passes(shown)) break;
+  Frame shown = frameOnScreen(takeScreenshot(), path);
+  for (const double end = nowSeconds() + seconds; !passes(shown) && nowSeconds() < end && game.running();) {
     sleepSeconds(0.02);
-  } while (nowSeconds() < end && game.running());
+    shown = frameOnScreen(takeScreenshot(), path);
+  }
   return shown;
 }
 
@@ -54,185 +148,106 @@ Frame waitForStill(GameSession& game, const DisplayPath& path) {
   });
 }
 
-Frame startFrame(const DisplayPath& path) { return asShownOn(composeFor(Player{}), path); }
+class EveryDisplayPath : public ::testing::TestWithParam<DisplayPath> {};
 
-void endWithEscape(GameSession& game) {
-  game.key("Escape");
-  EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
-}
-
-// The player where he stands or rises above the start, found on a frame (x 10, either way).
-PlayerSeen playerAboveTheStart(const Frame& shown) { return findPlayer(shown, directDraw32(), 10, 10, 150, 231); }
-
-TEST(GameOnScreen, FirstFrameShowsTheLevelAndThePlayerAtHisStart) {
-  GameSession game(optionsFor(directDraw32()));
+TEST_P(EveryDisplayPath, ShowsTheStartAndWalksWhileRightIsHeld) {
+  const DisplayPath& path = GetParam();
+  GameSession game({path.settings(), allDataFiles()});
   ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
-  // DirectDraw at 32 bits shows the composed frame exactly: every pixel of background,
-  // blocks and player, the player standing at (10, 231) facing right.
-  EXPECT_EQ(waitForFrame(game, directDraw32(), startFrame(directDraw32())), 0);
-  endWithEscape(game);
-}
-
-TEST(GameOnScreen, HoldingRightWalksOnePixelPerTickHeld) {
-  GameSession game(optionsFor(directDraw32()));
-  ASSERT_TRUE(game.waitForWindow());
-  ASSERT_EQ(waitForFrame(game, directDraw32(), startFrame(directDraw32())), 0);
+  // The first frame: the level, and the player standing at (10, 231) facing right.
+  const Frame start = expectedFor(Player{}, path);
+  const auto isStart = [&](const Frame& shown) { return mismatches(shown, start, path) <= allowedMismatches(path); };
+  EXPECT_TRUE(isStart(waitForScreen(game, path, isStart))) << "the first frame is not the start";
+  EXPECT_EQ(strayPixels(takeScreenshot(), path), 0) << "the screen around the frame is not black";
 
   // The key is held for at least (released − pressed) and at most (after release − before
   // press); the player walks one pixel in every tick that sees it down.
   const double beforePress = nowSeconds();
-  game.keyDown("Right");
+  game.xdotool("keydown Right");
   const double pressed = nowSeconds();
   sleepSeconds(1.0);
   const double released = nowSeconds();
-  game.keyUp("Right");
+  game.xdotool("keyup Right");
   const double afterRelease = nowSeconds();
-
-  const PlayerSeen seen = findPlayerOnTheFloor(waitForStill(game, directDraw32()), directDraw32());
-  EXPECT_EQ(seen.mismatches, 0);
-  EXPECT_EQ(seen.state.facing, 1);
-  const int fewest = static_cast<int>((released - pressed) / tickSeconds) - 1;
-  const int most = static_cast<int>((afterRelease - beforePress) / tickSeconds) + 1;
-  const int walked = seen.state.x - 10;
-  EXPECT_GE(walked, fewest - 2) << "held " << released - pressed << " s";
-  EXPECT_LE(walked, most + 2) << "held at most " << afterRelease - beforePress << " s";
-  endWithEscape(game);
+  const int fewest = static_cast<int>((released - pressed) / tickSeconds) - 3;
+  const int most = static_cast<int>((afterRelease - beforePress) / tickSeconds) + 3;
+  const int x = playerShown(waitForStill(game, path), path, 10, 10 + 2 * most, [](int i) { return Player{.x = i}; });
+  EXPECT_TRUE(x > 10 && x != INT_MAX) << "the player is not shown on the floor right of his start: " << x;
+  // Only DirectDraw at 32 bits draws fast enough for its key events to keep to the tick
+  // under load; the other paths only have to walk.
+  if (path.depth == 32) {
+    EXPECT_GE(x - 10, fewest) << "held " << released - pressed << " s";
+    EXPECT_LE(x - 10, most) << "held at most " << afterRelease - beforePress << " s";
+  }
+  game.xdotool("key Escape");
+  EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
 }
 
-TEST(GameOnScreen, AJumpAndABubbleShowOnScreen) {
-  GameSession game(optionsFor(directDraw32()));
-  ASSERT_TRUE(game.waitForWindow());
-  const Frame start = startFrame(directDraw32());
-  ASSERT_EQ(waitForFrame(game, directDraw32(), start), 0);
+INSTANTIATE_TEST_SUITE_P(GameOnScreen, EveryDisplayPath,
+                         ::testing::Values(DisplayPath{"Direct3D", 0}, directDraw32, DisplayPath{"DirectDraw24", 24},
+                                           DisplayPath{"DirectDraw16", 16}, DisplayPath{"DirectDraw16_555", 16, true},
+                                           DisplayPath{"DirectDraw8", 8}),
+                         [](const auto& test) { return std::string(test.param.name); });
 
-  // Up is held until the player leaves the floor: a press shorter than a tick, or one the
-  // game reads in the same turn as its release, would not be seen by the tick.
-  game.keyDown("Up");
-  waitForScreen(game, directDraw32(), [&start](const Frame& shown) { return shown != start; });
-  game.keyUp("Up");
-  // The frames of the jump, read as fast as they come: the player's top row is the first
-  // that differs from the start frame in his columns; the highest frame is searched.
-  const auto topRow = [&start](const Frame& shown) {
-    for (int y = 0; y < 240; ++y) {
-      for (int x = 10; x < 10 + spriteSize; ++x) {
-        if (shown[y * 320 + x] != start[y * 320 + x]) return y;
+// Where the bubble sprite shows whole (every pixel of it that is not black) on the frame.
+bool bubbleShown(const Frame& shown) {
+  for (int top = 0; top + spriteSize <= height; ++top) {
+    for (int left = 0; left + spriteSize <= width; ++left) {
+      bool fits = true;
+      for (int i = 0; i < spriteSize * spriteSize && fits; ++i) {
+        fits = !assets->bubble[i] || shown[(top + i / spriteSize) * width + left + i % spriteSize] == assets->bubble[i];
       }
+      if (fits) return true;
     }
-    return 240;
+  }
+  return false;
+}
+
+// Without its sound files, so its jump runs silent too.
+TEST(GameOnScreen, JumpsKeepsTickingWhileMinimisedAndBlowsABubble) {
+  GameSession game({directDraw32.settings(), {"kestrix.pak"}});
+  ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
+  // The height of the player above his start (x 10) on a frame; INT_MAX where he is not shown.
+  const auto heightOn = [](const Frame& shown) {
+    return playerShown(shown, directDraw32, 150, 231, [](int y) { return Player{.y = y}; });
   };
-  Frame highest = start;
-  for (const double end = nowSeconds() + 3; nowSeconds() < end;) {
-    Frame shown = frameOnScreen(takeScreenshot(), directDraw32());
-    if (shown == start) break;  // back on the floor
-    if (topRow(shown) < topRow(highest)) highest = std::move(shown);
-  }
-  const PlayerSeen seen = playerAboveTheStart(highest);
-  EXPECT_EQ(seen.mismatches, 0);
-  EXPECT_LT(seen.state.y, 231 - 16) << "the player never rose a sprite's height";
-  EXPECT_EQ(waitForFrame(game, directDraw32(), start), 0) << "the player did not land again";
-
-  game.keyDown("space");  // held until the bubble shows, for the same reason as Up
-  const Frame blown = waitForScreen(game, directDraw32(), [](const Frame& shown) { return bubbleShown(shown); });
-  game.keyUp("space");
-  EXPECT_TRUE(bubbleShown(blown));
-  endWithEscape(game);
-}
-
-TEST(GameOnScreen, MinimisedItStopsDrawingButKeepsTicking) {
-  GameSession game(optionsFor(directDraw32()));
-  ASSERT_TRUE(game.waitForWindow());
-  const Frame start = startFrame(directDraw32());
-  ASSERT_EQ(waitForFrame(game, directDraw32(), start), 0);
-
-  const std::int64_t drawingFrom = game.mainThreadCpuNs();
-  sleepSeconds(1.0);
-  const std::int64_t drawing = game.mainThreadCpuNs() - drawingFrom;
-
-  // Jump, and minimise while rising: the jump lasts about 0.95 s.
-  game.keyDown("Up");
-  waitForScreen(game, directDraw32(), [&start](const Frame& shown) { return shown != start; });
-  game.keyUp("Up");
-  game.minimise();
-  // Once the game has seen it, the main thread sleeps: a tenth of a second without a
-  // millisecond of its time (or the deadline, after which the figure below tells).
-  for (const double end = nowSeconds() + 5; nowSeconds() < end;) {
+  // Up is held until the player has risen a sprite's height: a press between two ticks would
+  // be missed. Then, while he is in the air (a jump lasts about 0.95 s), the game is minimised.
+  game.xdotool("keydown Up");
+  const auto risen = [&heightOn](const Frame& shown) { return heightOn(shown) < 231 - spriteSize; };
+  EXPECT_TRUE(risen(waitForScreen(game, directDraw32, risen, 5))) << "the player never rose a sprite's height";
+  const double inTheAir = nowSeconds();
+  game.xdotool("keyup Up");
+  game.xdotool("windowunmap --sync " + game.window());
+  // Once the game has seen it, its main thread sleeps: a fifth of a second under 2 ms of CPU.
+  bool asleep = false;
+  for (const double end = nowSeconds() + 5; !asleep && nowSeconds() < end;) {
     const std::int64_t from = game.mainThreadCpuNs();
-    sleepSeconds(0.1);
-    if (game.mainThreadCpuNs() - from < 1'000'000) break;
+    sleepSeconds(0.2);
+    asleep = game.mainThreadCpuNs() - from < 2'000'000;
   }
-  const std::int64_t minimisedFrom = game.mainThreadCpuNs();
-  sleepSeconds(1.0);
-  const std::int64_t minimised = game.mainThreadCpuNs() - minimisedFrom;
-  // Asleep in WaitMessage: no composition, no presentation.
-  EXPECT_LT(minimised * 5, drawing) << "main thread CPU per second: " << minimised << " ns minimised, " << drawing
-                                    << " ns drawing";
+  EXPECT_TRUE(asleep) << "minimised, the main thread keeps working";
+  sleepSeconds(std::max(0.0, inTheAir + 1.2 - nowSeconds()));  // minimised for longer than the jump
+  // Without a window manager nobody gives the mapped window the keyboard; a manager would.
+  game.xdotool("windowmap --sync " + game.window() + " windowfocus --sync " + game.window());
+  // The ticks went on meanwhile: the first frame shown again has the player back on the floor.
+  const auto shown = [&heightOn](const Frame& frame) { return heightOn(frame) != INT_MAX; };
+  EXPECT_EQ(heightOn(waitForScreen(game, directDraw32, shown)), 231)
+      << "the first frame after the restore shows the player in the air";
 
-  game.restore();
-  // The ticks went on meanwhile: the first frame the game shows again has the player back
-  // on the floor. Had they stopped, the rest of the jump would keep him in the air for
-  // most of a second.
-  const Frame back =
-      waitForScreen(game, directDraw32(), [](const Frame& shown) { return playerAboveTheStart(shown).mismatches == 0; });
-  const PlayerSeen seen = playerAboveTheStart(back);
-  EXPECT_EQ(seen.mismatches, 0);
-  EXPECT_EQ(seen.state.y, 231) << "the first frame after the restore shows the player in the air";
-  endWithEscape(game);
+  game.xdotool("keydown space");  // held until the bubble shows, as Up is
+  EXPECT_TRUE(bubbleShown(waitForScreen(game, directDraw32, bubbleShown)));
+  game.xdotool("keyup space");
+  game.xdotool("key Escape");
+  EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
 }
 
-TEST(GameEnds, EachMissingPictureEndsItWithItsMessageAndCode1) {
-  for (const std::string& missing : pictureFiles()) {
-    std::vector<std::string> files = {"cagadon.it", "saltito.mp3"};
-    for (const std::string& picture : pictureFiles()) {
-      if (picture != missing) files.push_back(picture);
-    }
-    // No X server needed: the message goes to standard error as well.
-    GameSession game(SessionOptions{{"SDL_VIDEODRIVER=dummy", "KESTRIX_DIRECT3D=0"}, files});
-    EXPECT_EQ(game.waitForExit(), 1) << missing;
-    EXPECT_NE(game.errorOutput().find("Error: No encuentro el fichero \"" + missing + "\""), std::string::npos)
-        << missing << ": " << game.errorOutput();
-  }
-}
-
+// Rather than running unseen on SDL's off-screen driver, which no one could end.
 TEST(GameEnds, WithoutADisplayItSaysSoAndEndsWithCode1) {
-  // Rather than running unseen on SDL's off-screen driver, which no one could end.
-  GameSession game(SessionOptions{{"-DISPLAY", "-WAYLAND_DISPLAY", "-SDL_VIDEODRIVER"}, allDataFiles()});
+  GameSession game({{"-DISPLAY", "-WAYLAND_DISPLAY", "-SDL_VIDEODRIVER"}, allDataFiles()});
   EXPECT_EQ(game.waitForExit(), 1);
-  EXPECT_NE(game.errorOutput().find("Error: ERROR: no puedo crear la ventana"), std::string::npos)
-      << game.errorOutput();
+  EXPECT_NE(game.errorOutput().find("no puedo crear la ventana"), std::string::npos) << game.errorOutput();
 }
-
-TEST(GameEnds, WithoutItsSoundFilesItRunsSilentAndEndsWithEscape) {
-  GameSession game(SessionOptions{directDraw32().settings, {"kestrix.pak"}});
-  ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
-  EXPECT_EQ(waitForFrame(game, directDraw32(), startFrame(directDraw32())), 0);
-  game.keyDown("Up");  // the jump sound is missing too
-  sleepSeconds(0.1);
-  game.keyUp("Up");
-  sleepSeconds(0.3);
-  EXPECT_TRUE(game.running());
-  endWithEscape(game);
-}
-
-class EveryDisplayPath : public ::testing::TestWithParam<DisplayPath> {};
-
-TEST_P(EveryDisplayPath, ShowsTheGameAndTakesKeys) {
-  const DisplayPath& path = GetParam();
-  GameSession game(optionsFor(path));
-  ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
-  const int count = waitForFrame(game, path, startFrame(path));
-  EXPECT_LE(count, allowedMismatches(path));
-
-  game.keyDown("Right");
-  sleepSeconds(0.3);
-  game.keyUp("Right");
-  const PlayerSeen seen = findPlayerOnTheFloor(waitForStill(game, path), path);
-  EXPECT_LE(seen.mismatches, allowedMismatches(path));
-  EXPECT_GT(seen.state.x, 20);
-  endWithEscape(game);
-}
-
-INSTANTIATE_TEST_SUITE_P(GameOnScreen, EveryDisplayPath, ::testing::ValuesIn(everyDisplayPath()),
-                         [](const auto& test) { return test.param.name; });
 
 }  // namespace
 }  // namespace e2e

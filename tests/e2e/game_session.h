@@ -1,57 +1,48 @@
 // The real game as a test drives it: kestrix-example started in a folder of its own with
-// chosen data files and settings, on the X server of the test's environment (Xvfb), keys
-// sent with xdotool, the screen read back from the X server.
+// chosen data files and settings, on the test's X server (Xvfb), driven with xdotool, the
+// screen read back from the X server.
 #pragma once
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
-
-#include "tests/support/bmp_image.h"
 
 namespace e2e {
 
-// The whole X screen, 0x00RRGGBB.
-using Screen = testsupport::BmpImage;
+struct Screen {  // the whole X screen, 0x00RRGGBB
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // row by row
+};
 
 struct SessionOptions {
   std::vector<std::string> settings;  // NAME=value added to the game's environment, -NAME removed
-  std::vector<std::string> files;     // data files put in its folder, from the assets
+  std::vector<std::string> files;     // data files copied into its folder from the assets
 };
 
-// The three files the game needs: the archive of pictures, the music and the jump sound.
-std::vector<std::string> allDataFiles();
-// The ten pictures, each loose.
-std::vector<std::string> pictureFiles();
+inline std::vector<std::string> allDataFiles() { return {"kestrix.pak", "cagadon.it", "saltito.mp3"}; }
 
 class GameSession {
  public:
   explicit GameSession(const SessionOptions& options);
-  ~GameSession();  // ends the game if it still runs and removes its folder
+  ~GameSession();  // kills the game if it still runs and removes its folder
   GameSession(const GameSession&) = delete;
   GameSession& operator=(const GameSession&) = delete;
 
-  // Waits for the game's window; false if the game ended or none came in time.
-  bool waitForWindow(double seconds = 10);
-  // Waits for the game to end; its exit code, or -1 if it is still running (or was killed).
-  int waitForExit(double seconds = 10);
+  bool waitForWindow(double seconds = 10);  // false if the game ended or showed none in time
+  int waitForExit(double seconds = 10);     // its exit code, or -1 while it still runs
   bool running();
   pid_t pid() const { return pid_; }
   std::string errorOutput() const;
-
-  void key(const char* name);
-  void keyDown(const char* name);
-  void keyUp(const char* name);
-  // Unmaps and maps the window again, as a window manager does on minimise and restore.
-  void minimise();
-  void restore();
-  // CPU time the game's main thread has used so far, from /proc.
-  std::int64_t mainThreadCpuNs() const;
+  const std::string& window() const { return window_; }  // X window id, once shown
+  void xdotool(const std::string& arguments);            // e.g. "keydown Right"
+  std::int64_t mainThreadCpuNs() const;  // from /proc
 
  private:
-  void xdotool(const std::string& arguments);
   std::string folder_;
   std::string window_;
   pid_t pid_ = -1;
@@ -59,7 +50,9 @@ class GameSession {
 };
 
 Screen takeScreenshot();
-double nowSeconds();
-void sleepSeconds(double seconds);
+inline double nowSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+inline void sleepSeconds(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
 }  // namespace e2e

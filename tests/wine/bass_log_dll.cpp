@@ -7,21 +7,22 @@
 #include <cstdio>
 #include <mutex>
 
-// Declared by bass.h; exported here.
-#define BASS_EXPORT extern "C" __declspec(dllexport)
+#define BASS_EXPORT extern "C" __declspec(dllexport)  // declared by bass.h, exported here
 
 namespace {
 
 std::mutex logMutex;  // the tick's thread plays the jump sound while the main thread runs
 
+// Logs the call and answers `result`.
 template <typename... Args>
-void logCall(const char* format, Args... args) {
+DWORD logCall(DWORD result, const char* format, Args... args) {
   const std::lock_guard lock(logMutex);
   if (std::FILE* log = std::fopen("bass-calls.log", "ab")) {
     std::fprintf(log, format, args...);
     std::fputc('\n', log);
     std::fclose(log);
   }
+  return result;
 }
 
 const char* fileName(BOOL mem, const void* file) { return mem ? "(memory)" : static_cast<const char*>(file); }
@@ -29,38 +30,20 @@ const char* fileName(BOOL mem, const void* file) { return mem ? "(memory)" : sta
 }  // namespace
 
 BASS_EXPORT BOOL WINAPI BASS_Init(int device, DWORD freq, DWORD flags, HWND) {
-  logCall("BASS_Init %d %lu %lu", device, freq, flags);
-  return TRUE;
+  return logCall(TRUE, "BASS_Init %d %lu %lu", device, freq, flags);
 }
-
-BASS_EXPORT BOOL WINAPI BASS_Start() {
-  logCall("BASS_Start");
-  return TRUE;
-}
-
-BASS_EXPORT BOOL WINAPI BASS_Stop() {
-  logCall("BASS_Stop");
-  return TRUE;
-}
-
-BASS_EXPORT void WINAPI BASS_Free() { logCall("BASS_Free"); }
-
+BASS_EXPORT BOOL WINAPI BASS_Start() { return logCall(TRUE, "BASS_Start"); }
+BASS_EXPORT BOOL WINAPI BASS_Stop() { return logCall(TRUE, "BASS_Stop"); }
+BASS_EXPORT void WINAPI BASS_Free() { logCall(TRUE, "BASS_Free"); }
 BASS_EXPORT HMUSIC WINAPI BASS_MusicLoad(BOOL mem, const void* file, DWORD, DWORD, DWORD flags) {
-  logCall("BASS_MusicLoad %s %lu", fileName(mem, file), flags);
-  return 1;
+  return logCall(1, "BASS_MusicLoad %s %lu", fileName(mem, file), flags);
 }
-
 BASS_EXPORT BOOL WINAPI BASS_MusicPlayEx(HMUSIC handle, DWORD pos, int flags, BOOL reset) {
-  logCall("BASS_MusicPlayEx %lu %lu %d %d", handle, pos, flags, reset);
-  return TRUE;
+  return logCall(TRUE, "BASS_MusicPlayEx %lu %lu %d %d", handle, pos, flags, reset);
 }
-
 BASS_EXPORT HSTREAM WINAPI BASS_StreamCreateFile(BOOL mem, const void* file, DWORD, DWORD, DWORD flags) {
-  logCall("BASS_StreamCreateFile %s %lu", fileName(mem, file), flags);
-  return 2;
+  return logCall(2, "BASS_StreamCreateFile %s %lu", fileName(mem, file), flags);
 }
-
 BASS_EXPORT BOOL WINAPI BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
-  logCall("BASS_StreamPlay %lu %d %lu", handle, flush, flags);
-  return TRUE;
+  return logCall(TRUE, "BASS_StreamPlay %lu %d %lu", handle, flush, flags);
 }
