@@ -1,10 +1,12 @@
 // The real game under Xvfb, driven with xdotool and read back from screenshots: the start
-// and a walk on every display path; on DirectDraw at 32 bits a jump, a minimised spell and a
-// bubble; and its end without a display.
+// and a walk on every display path, and the start in a development window (KESTRIX_WINDOW);
+// on DirectDraw at 32 bits a jump, a minimised spell and a bubble; its end without a display.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -15,6 +17,7 @@
 #include "game/game_state.h"
 #include "tests/e2e/expected_screen.h"
 #include "tests/e2e/game_session.h"
+#include "tests/support/run_tool.h"
 
 namespace e2e {
 namespace {
@@ -238,6 +241,40 @@ TEST(GameOnScreen, JumpsKeepsTickingWhileMinimisedAndBlowsABubble) {
   game.xdotool("keydown space");  // held until the bubble shows, as Up is
   EXPECT_TRUE(bubbleShown(waitForScreen(game, directDraw32, bubbleShown)));
   game.xdotool("keyup space");
+  game.xdotool("key Escape");
+  EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
+}
+
+// KESTRIX_WINDOW=2: an ordinary 640×480 window showing the frame at twice its size.
+TEST_P(EveryDisplayPath, ShowsTheFrameInAWindowForDevelopment) {
+  const DisplayPath& path = GetParam();
+  std::vector<std::string> settings = path.settings();
+  settings.push_back("KESTRIX_WINDOW=2");
+  GameSession game({settings, allDataFiles()});
+  ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
+  int left = 0, top = 0, windowWidth = 0, windowHeight = 0;
+  const ToolRun geometry = runShell("xdotool getwindowgeometry --shell " + game.window());
+  std::istringstream lines(geometry.output);
+  for (std::string line; std::getline(lines, line);) {
+    std::sscanf(line.c_str(), "X=%d", &left);
+    std::sscanf(line.c_str(), "Y=%d", &top);
+    std::sscanf(line.c_str(), "WIDTH=%d", &windowWidth);
+    std::sscanf(line.c_str(), "HEIGHT=%d", &windowHeight);
+  }
+  ASSERT_EQ(windowWidth, 2 * width) << geometry.output;
+  ASSERT_EQ(windowHeight, 2 * height) << geometry.output;
+  const Frame start = expectedFor(Player{}, path);
+  int count = INT_MAX;
+  for (const double end = nowSeconds() + 10; count > allowedMismatches(path) && nowSeconds() < end; sleepSeconds(0.02)) {
+    const Screen screen = takeScreenshot();
+    Screen inside{windowWidth, windowHeight, {}};
+    for (int y = 0; y < windowHeight; ++y) {
+      const auto row = screen.pixels.begin() + (top + y) * screen.width + left;
+      inside.pixels.insert(inside.pixels.end(), row, row + windowWidth);
+    }
+    count = mismatches(frameOnScreen(inside, path), start, path);
+  }
+  EXPECT_LE(count, allowedMismatches(path));
   game.xdotool("key Escape");
   EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
 }

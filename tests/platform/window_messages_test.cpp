@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/testing/synthetic_events.h"
+#include "platform/win32/development_window.h"
 #include "tests/support/headless_video.h"
 #include "tests/support/message_pump.h"
 
@@ -187,6 +188,22 @@ TEST_F(WindowLayer, ThePointerOverAVisibleWindowAsksForTheCursor) {
   EXPECT_EQ(asked[0].wParam, reinterpret_cast<WPARAM>(window));
   EXPECT_EQ(asked[0].lParam, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));  // the default handling: the class cursor
+}
+
+// KESTRIX_WINDOW on a 1024×768 work area: a scale that fits, the largest that does, or none.
+TEST(DevelopmentWindow, ASettingBecomesAScaleThatFitsOrFullScreen) {
+  struct Case {
+    const char* setting;
+    int width, scale;
+    bool complains;
+  } cases[] = {{nullptr, 1024, 0, false}, {"", 1024, 0, false}, {"2", 1024, 2, false}, {"3", 1024, 3, false},
+               {"4", 1024, 3, true},      {"99999999999", 1024, 3, true}, {"0", 1024, 0, true}, {"-2", 1024, 0, true},
+               {"2x", 1024, 0, true},     {"1", 300, 0, true}};
+  for (const Case& c : cases) {
+    std::string complaint;
+    EXPECT_EQ(platform::windowScaleFor(c.setting, c.width, 768, complaint), c.scale) << (c.setting ? c.setting : "unset");
+    EXPECT_EQ(!complaint.empty(), c.complains) << complaint;
+  }
 }
 
 }  // namespace
