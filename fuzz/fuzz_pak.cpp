@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (members.empty()) return 0;
   const PakListing* found = findPakMember(members, members.back().name);  // earlier ones may shadow it
-  std::uint64_t copied = 0;
   if (found == nullptr) std::abort();
+  std::uint64_t copied = 0;
   copyPakMember(archive.get(), *found, [&](const unsigned char*, std::size_t count) { copied += count; });
   if (copied != found->size) std::abort();
   return 0;

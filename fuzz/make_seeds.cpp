@@ -41,11 +41,11 @@ int main(int argc, char** argv) {
   const std::filesystem::path out = argv[1];
   Bytes palette(768);
   for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<unsigned char>(i * 5);
-  std::vector<std::uint32_t> sprite(16 * 16), odd(5 * 3);
-  for (std::size_t i = 0; i < sprite.size(); ++i) sprite[i] = static_cast<std::uint32_t>(i * 0x9E3779B1u) >> 8;
-  for (std::size_t i = 0; i < odd.size(); ++i) odd[i] = static_cast<std::uint32_t>(i * 0x00C3C3C3u);
+  std::vector<std::uint32_t> sprite(16 * 16), odd(5 * 3);  // noise; runs and values from 0xC0 on
   std::vector<std::uint8_t> indices(7 * 4);
-  for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>(i / 3 * 0x31);
+  for (std::uint32_t i = 0; i < sprite.size(); ++i) sprite[i] = i * 0x9E3779B1u >> 8;
+  for (std::uint32_t i = 0; i < odd.size(); ++i) odd[i] = i * 0x00C3C3C3u;
+  for (std::uint32_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>(i / 3 * 0x31);
 
   // The fuzz_pcx set-up byte: 2 KiB of room, bit 0 for a palette.
   const Bytes spriteRle = encodePcx3(sprite.data(), 16, 16, true), indexed = encodePcx1(indices.data(), 7, 4, true, palette.data());

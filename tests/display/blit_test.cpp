@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -96,8 +97,7 @@ TEST(Blit, CallsWithNothingToDrawLeaveTheFrame) {
   }
 }
 
-// Source pixel s drawn over destination pixel d with mode and key; the fast paths' lanes are
-// held to the same by the next test.
+// Source pixel s drawn over destination pixel d with mode and key.
 TEST(Blit, ModeArithmetic) {
   const std::uint32_t cases[][5] = {  // mode, key, s, d, result
       {blitCopy, 0, 0x00123456, 0x00ABCDEF, 0x00123456}, {blitCopy, 0, 0, 7, 0},
@@ -114,10 +114,13 @@ TEST(Blit, ModeArithmetic) {
       {blitInvert, 0, 0, 0x00102030, 0x00102030}, {5, 0, 1, 7, 7}, {0xFFFFFFFF, 0, 1, 7, 7}, {0x80000000, 0, 1, 7, 7}};
   for (auto [mode, key, s, d, result] : cases) {
     for (auto [name, draw] : everyPath) {
-      auto f = frame();
-      f[0] = d;
-      draw(&s, 1, 1, 0, 0, 1, 1, f.data(), static_cast<std::int32_t>(mode), key);
-      EXPECT_EQ(f[0], result) << name << " mode " << static_cast<std::int32_t>(mode) << " s " << s << " d " << d;
+      for (int srcW : {9, 18}) {  // 1:1 and scaled, over the fast paths' four-pixel lanes and their tail
+        const std::vector<std::uint32_t> image(static_cast<std::size_t>(srcW), s);
+        auto f = frame();
+        std::fill_n(f.begin(), 9, d);
+        draw(image.data(), srcW, 1, 0, 0, 9, 1, f.data(), static_cast<std::int32_t>(mode), key);
+        EXPECT_EQ(std::count(f.begin(), f.begin() + 9, result), 9) << name << " mode " << mode << " s " << s << " d " << d;
+      }
     }
   }
 }

@@ -42,7 +42,8 @@ TEST_F(OpenResource, FindsMembersByTheDirectorysRulesAndUpperCasesTheCallersName
     std::optional<Bytes> archive;  // none: the archive named is missing
     std::string request, contents, nameAfter;
   };
-  const Bytes twoMembers = archive({{"A.PCX", 72}, {"", 73}, {"B.PCX", 74}}, "ab-");  // B lies past the end entry
+  // Entries past the end entry count for nothing, not even to make a member empty.
+  const Bytes twoMembers = archive({{"A.PCX", 96}, {"", 97}, {"B.PCX", 96}, {"C.PCX", 97}}, "ab-");
   const Bytes onlyBubble = archive({{"POMPA.PCX", 48}, {"", 48}}, "bubble");
   const Bytes noEnd = archive({{"X.PCX", 0}, {"Y.PCX", 44}});  // Y's data: its own unused field
   // Members have no stored size and lie in directory order: one whose offset a later entry
@@ -73,8 +74,8 @@ TEST_F(OpenResource, FindsMembersByTheDirectorysRulesAndUpperCasesTheCallersName
       {sixteenQ, "abcdefghijklmnopq", "<null>", "ABCDEFGHIJKLMNOPQ"},
       {sixteenQ, "abcdefghijklmno", "<null>", "ABCDEFGHIJKLMNO"},
       {sixteenq, "abcdefghijklmnop", "qdata", "ABCDEFGHIJKLMNOP"},
-      // A member past the end is no member; one at the very end is empty.
-      {archive({{"FONDO.PCX", 1000}, {"", 48}}), "fondo.pcx", "plain", "FONDO.PCX"},
+      // The first match decides, and one past the end is none; one at the very end is empty.
+      {archive({{"FONDO.PCX", 1000}, {"FONDO.PCX", 72}, {"", 76}}, "arch"), "fondo.pcx", "plain", "FONDO.PCX"},
       {archive({{"FONDO.PCX", 48}, {"", 48}}), "fondo.pcx", "", "FONDO.PCX"},
       {Bytes{}, "", "<null>", ""},
       // An entry cut by the end of the file counts once its name and offset are whole.

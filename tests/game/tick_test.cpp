@@ -64,6 +64,7 @@ TEST(Tick, KeyScripts) {
       {{}, {{up, 35}}, "35 10 197 1 0 0 0", 1},
       {{}, {{up, 35}, {none, 40}}, "75 10 231 1 0 0 0", 1},
       {{100, 100}, {{up, 5}}, "5 100 105 1 0 0 0", 0},  // nothing underfoot
+      {{64, 183}, {{up, 35}}, "35 64 149 1 34 0 1", 2},  // a foot in a block at the top: jumps again
       // It rises through the platform of row 23 and lands on top of it.
       {{100, 191}, {{none, 40}, {up, 1}, {none, 34}}, "75 100 173 1 0 0 0", 1},
       {{100, 191}, {{none, 40}, {up, 1}, {none, 44}}, "85 100 183 1 0 0 0", 1},
