@@ -28,7 +28,8 @@ Bytes seed(Bytes prefix, const Bytes& rest) {
 
 void writeSeeds(const std::filesystem::path& folder, const std::vector<Bytes>& seeds) {
   std::filesystem::create_directories(folder);
-  for (std::size_t i = 0; i < seeds.size(); ++i) writeFileBytes((folder / ("seed" + std::to_string(i))).string(), seeds[i]);
+  for (std::size_t i = 0; i < seeds.size(); ++i)
+    writeFileBytes((folder / ("seed" + std::to_string(i))).string(), seeds[i]);
 }
 
 }  // namespace
@@ -48,20 +49,26 @@ int main(int argc, char** argv) {
   for (std::uint32_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>(i / 3 * 0x31);
 
   // The fuzz_pcx set-up byte: 2 KiB of room, bit 0 for a palette.
-  const Bytes spriteRle = encodePcx3(sprite.data(), 16, 16, true), indexed = encodePcx1(indices.data(), 7, 4, true, palette.data());
-  writeSeeds(out / "pcx", {seed({0x02}, spriteRle), seed({0x02}, encodePcx3(odd.data(), 5, 3, false)), seed({0x03}, indexed),
+  const Bytes spriteRle = encodePcx3(sprite.data(), 16, 16, true);
+  const Bytes indexed = encodePcx1(indices.data(), 7, 4, true, palette.data());
+  writeSeeds(out / "pcx", {seed({0x02}, spriteRle), seed({0x02}, encodePcx3(odd.data(), 5, 3, false)),
+                           seed({0x03}, indexed),
                            seed({0x03}, encodePcx1(indices.data(), 7, 4, false, palette.data())),
                            seed({0x02}, encodePcx1(indices.data(), 7, 4, true, nullptr))});
   const Bytes archive = buildArchive({{"Fondo.PCX", spriteRle}, {"paleta.pcx", indexed}, {"texto.txt", text("hola")}});
   std::vector<Bytes> lookups;
-  for (const char* name : {"fondo.pcx\n", "PALETA.PCX\n", "texto.txt\n", "\n", "otro.pcx\n"}) lookups.push_back(seed(text(name), archive));
+  for (const char* name : {"fondo.pcx\n", "PALETA.PCX\n", "texto.txt\n", "\n", "otro.pcx\n"})
+    lookups.push_back(seed(text(name), archive));
   writeSeeds(out / "resource", lookups);
 
   // PPM pictures with a comment and with two-byte samples; archives as kestrix-pak writes
   // them, an empty member among others; key scripts.
-  const Bytes wide = seed(text("P6 1 2 65535\n"), {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x01, 0x12, 0x34, 0x00, 0x00, 0xFF, 0xFE});
+  const Bytes wide =
+      seed(text("P6 1 2 65535\n"), {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x01, 0x12, 0x34, 0x00, 0x00, 0xFF, 0xFE});
   writeSeeds(out / "ppm", {encodePpm({5, 3, odd}), text("P6\n# made by hand\n2 1\n255\nabcdef"), wide});
-  writeSeeds(out / "pak", {archive, buildArchive({{"vacio", {}}, {"b.pcx", spriteRle}, {"c", {'c'}}}), buildArchive({{"solo.bin", {}}})});
-  writeSeeds(out / "keys", {text("\nright\nUP SPACE\n\nleft,space\n"), text("RIGHT+up\r\nspace\tLEFT"), text("JUMP\n")});
+  writeSeeds(out / "pak", {archive, buildArchive({{"vacio", {}}, {"b.pcx", spriteRle}, {"c", {'c'}}}),
+                           buildArchive({{"solo.bin", {}}})});
+  writeSeeds(out / "keys",
+             {text("\nright\nUP SPACE\n\nleft,space\n"), text("RIGHT+up\r\nspace\tLEFT"), text("JUMP\n")});
   return 0;
 }

@@ -20,7 +20,8 @@ using BlitFunction = decltype(&blit);
 // blit takes its fast paths where it can, blitPlain never: both must draw the same.
 const std::pair<const char*, BlitFunction> everyPath[] = {{"blit", blit}, {"blitPlain", blitPlain}};
 constexpr std::uint32_t untouched = 0x5A000000;
-constexpr std::int32_t maxInt = std::numeric_limits<std::int32_t>::max(), minInt = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t maxInt = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t minInt = std::numeric_limits<std::int32_t>::min();
 
 std::vector<std::uint32_t> frame() {
   return std::vector<std::uint32_t>(static_cast<std::size_t>(displaySettings.frameWidth * displaySettings.frameHeight),
@@ -31,7 +32,9 @@ std::vector<std::uint32_t> frame() {
 // rectangle, target column j must show source column (j × xStep) >> 16, and the same for
 // rows; outside it, nothing.
 void expectSampled(int srcW, int srcH, std::int32_t x, std::int32_t y, std::int32_t dstW, std::int32_t dstH) {
-  const auto label = [](std::int64_t column, std::int64_t row) { return 0x00800000u | static_cast<std::uint32_t>(row << 10 | column); };
+  const auto label = [](std::int64_t column, std::int64_t row) {
+    return 0x00800000u | static_cast<std::uint32_t>(row << 10 | column);
+  };
   std::vector<std::uint32_t> image;
   for (int i = 0; i < srcW * srcH; ++i) image.push_back(label(i % srcW, i / srcW));
   const std::int64_t xStep = std::int64_t{srcW} * 65536 / dstW, yStep = std::int64_t{srcH} * 65536 / dstH;
@@ -43,7 +46,8 @@ void expectSampled(int srcW, int srcH, std::int32_t x, std::int32_t y, std::int3
       for (int fx = 0; fx < width; ++fx) {
         const std::int64_t j = std::int64_t{fx} - x, i = std::int64_t{fy} - y;
         const bool inside = j >= 0 && j < dstW && i >= 0 && i < dstH;
-        ASSERT_EQ(f[static_cast<std::size_t>(fy * width + fx)], inside ? label((j * xStep) >> 16, (i * yStep) >> 16) : untouched)
+        ASSERT_EQ(f[static_cast<std::size_t>(fy * width + fx)],
+                  inside ? label((j * xStep) >> 16, (i * yStep) >> 16) : untouched)
             << name << " " << srcW << "x" << srcH << " at " << x << "," << y << " as " << dstW << "x" << dstH << ": "
             << fx << "," << fy;
       }
@@ -83,7 +87,8 @@ TEST(Blit, CallsWithNothingToDrawLeaveTheFrame) {
                                    {4, 4, 0, 0, -4, 4},          {4, 4, 0, 0, 4, -1},        {32768, 4, 0, 0, 4, 4},
                                    {4, 32768, 0, 0, 4, 4},       {maxInt, maxInt, 0, 0, 4, 4}, {0, 4, 0, 0, 4, 4},
                                    {4, -3, 0, 0, 4, 4},          {4, 4, -100000, 0, 16, 16}, {4, 4, 0, -100000, 16, 16},
-                                   {4, 4, minInt, minInt, 16, 16}, {4, 4, minInt, 0, maxInt, 4}, {4, 4, 0, minInt, 4, maxInt},
+                                   {4, 4, minInt, minInt, 16, 16}, {4, 4, minInt, 0, maxInt, 4},
+                                   {4, 4, 0, minInt, 4, maxInt},
                                    {4, 4, maxInt, 0, maxInt, 4}, {4, 4, 0, maxInt, 4, maxInt}};
   for (const auto& c : cases) {
     for (auto [name, draw] : everyPath) {
@@ -104,7 +109,8 @@ TEST(Blit, ModeArithmetic) {
       {blitKeyed, 0, 0, 0x00ABCDEF, 0x00ABCDEF}, {blitKeyed, 0, 0x01000000, 7, 0x01000000},  // all 32 bits compared
       {blitKeyed, 0x00FF00FF, 0x00FF00FF, 7, 7}, {blitKeyed, 0x00FF00FF, 0, 7, 0},
       // Each colour byte saturates alone; the top byte is the source's.
-      {blitAddSaturate, 0, 0x00F08010, 0x00204020, 0x00FFC030}, {blitAddSaturate, 0, 0x000000A0, 0x0000FF80, 0x0000FFFF},
+      {blitAddSaturate, 0, 0x00F08010, 0x00204020, 0x00FFC030},
+      {blitAddSaturate, 0, 0x000000A0, 0x0000FF80, 0x0000FFFF},
       {blitAddSaturate, 0, 0x7F000000, 0xAB000000, 0x7F000000},
       // Carries run up into the top byte, and the sum wraps.
       {blitAddChannels, 0, 0x000000A0, 0x0000FF80, 0x00010020}, {blitAddChannels, 0, 1, 0x00FFFFFF, 0x01000000},
@@ -119,7 +125,7 @@ TEST(Blit, ModeArithmetic) {
         auto f = frame();
         std::fill_n(f.begin(), 9, d);
         draw(image.data(), srcW, 1, 0, 0, 9, 1, f.data(), static_cast<std::int32_t>(mode), key);
-        EXPECT_EQ(std::count(f.begin(), f.begin() + 9, result), 9) << name << " mode " << mode << " s " << s << " d " << d;
+        EXPECT_EQ(std::count(f.begin(), f.begin() + 9, result), 9) << name << " mode " << mode << " s " << s;
       }
     }
   }
@@ -141,7 +147,10 @@ TEST(Blit, FastPathsDrawWhatThePlainLoopsDraw) {
     std::vector<std::uint32_t> image(static_cast<std::size_t>(srcW * srcH));
     for (auto& p : image) {  // the key, zero, a small value, anything
       const int kind = pick(0, 3);
-      p = kind == 0 ? key : kind == 1 ? 0 : kind == 2 ? static_cast<std::uint32_t>(pick(0, 0x300)) : static_cast<std::uint32_t>(rng());
+      p = kind == 0   ? key
+          : kind == 1 ? 0
+          : kind == 2 ? static_cast<std::uint32_t>(pick(0, 0x300))
+                      : static_cast<std::uint32_t>(rng());
     }
     auto fast = start, plain = start;
     blit(image.data(), srcW, srcH, x, y, dstW, dstH, fast.data(), mode, key);

@@ -24,7 +24,8 @@ std::vector<unsigned char> referenceDither(const std::vector<std::uint32_t>& fra
     for (int x = 0; x < width; ++x) {
       int index = 0;
       for (int c = 0; c < 3; ++c) {  // red, green, blue
-        const int sum = std::min(255, static_cast<int>(frame[y * width + x] >> (16 - 8 * c) & 0xFF) + current[x + 1][c]);
+        const int channel = static_cast<int>(frame[y * width + x] >> (16 - 8 * c) & 0xFF);
+        const int sum = std::min(255, channel + current[x + 1][c]);
         const int level = sum & (c < 2 ? 0xE0 : 0xC0), e = sum - level;
         index |= level >> (3 * c);
         current[x + 2][c] += (7 * e) >> 4;
@@ -65,7 +66,8 @@ TEST(Dither332, WorkedExamples) {
     // The capped sums keep white at the top level although errors of 31, 31, 63 move on.
     EXPECT_EQ(dither(d, white, 13, 5), V(65, 0xFF));
     EXPECT_EQ(dither(d, std::vector<std::uint32_t>(65, 0xFF808080), 13, 5), V(65, 0x92));  // top byte ignored
-    EXPECT_EQ(dither(d, std::vector<std::uint32_t>(8, 0x00303030), 4, 2), (V{0x24, 0x25, 0x24, 0x25, 0x24, 0x49, 0x49, 0x24}));
+    EXPECT_EQ(dither(d, std::vector<std::uint32_t>(8, 0x00303030), 4, 2),
+              (V{0x24, 0x25, 0x24, 0x25, 0x24, 0x49, 0x49, 0x24}));
     EXPECT_EQ(dither(d, frame, 10, 3, 16), pitched);
     for (auto [w, h] : {std::pair{ditherMaxWidth + 1, 2}, {100000, 1}, {0, 2}, {-1, 2}, {4, 0}, {4, -3}}) {
       V out(white.size(), 0xCD);  // sizes outside the error rows write nothing

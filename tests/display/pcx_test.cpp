@@ -56,8 +56,10 @@ TEST(Pcx, ThreePlanePictures) {
 
   for (auto [width, height] : {std::pair{320, 240}, {3001, 3}}) {  // wider than 2048 too
     std::vector<std::uint32_t> picture;  // long runs in red and green, noise in blue
-    for (int i = 0; i < width * height; ++i)
-      picture.push_back(rgb(i % width * 255 / (width - 1), i / width, static_cast<std::uint32_t>(i * 2654435761u) >> 24));
+    for (int i = 0; i < width * height; ++i) {
+      const std::uint32_t noise = static_cast<std::uint32_t>(i) * 2654435761u >> 24;
+      picture.push_back(rgb(i % width * 255 / (width - 1), i / width, noise));
+    }
     for (const bool runLength : {true, false})
       EXPECT_EQ(decodePixels(encodePcx3(picture.data(), width, height, runLength), picture.size()), picture) << width;
   }
@@ -69,7 +71,8 @@ TEST(Pcx, OnePlanePicturesAndThePaletteAfterTheFirstMarkerPastTheImage) {
   std::vector<unsigned char> out(6);
   decodePcx(pcxFile({.width = 3, .height = 2, .planes = 1}, {1, 0xC4, 2, 0xFF, 3}), out.data(), out.size());
   EXPECT_THAT(out, ElementsAre(1, 2, 2, 2, 2, 3));
-  decodePcx(pcxFile({.width = 3, .height = 2, .planes = 1, .encoding = 0, .bytesPerLine = 4}, {0xC1, 2, 3, 0, 4, 5, 6, 0}),
+  decodePcx(pcxFile({.width = 3, .height = 2, .planes = 1, .encoding = 0, .bytesPerLine = 4},
+                    {0xC1, 2, 3, 0, 4, 5, 6, 0}),
             out.data(), out.size());
   EXPECT_THAT(out, ElementsAre(0xC1, 2, 3, 4, 5, 6));
 
@@ -139,7 +142,8 @@ TEST_F(PcxFile, RefusalsEndTheProgramSayingWhy) {
       {pcxFile({.width = 0, .height = 4, .xmin = 10}), "TIENE DIMENSIONES NO VALIDAS \\(0 x 4\\)"},
       {pcxFile({.width = 3, .height = -9, .ymin = 10}), "pic.pcx TIENE DIMENSIONES NO VALIDAS \\(3 x -9\\)"},
       // 17 × 16 three-plane pixels take 1088 bytes of the 1024.
-      {pcxFile({.width = 17, .height = 16}), "LA IMAGEN pic.pcx \\(17 x 16, 3 PLANOS\\) NO CABE EN UN BUFFER DE 1024 BYTES"},
+      {pcxFile({.width = 17, .height = 16}),
+       "LA IMAGEN pic.pcx \\(17 x 16, 3 PLANOS\\) NO CABE EN UN BUFFER DE 1024 BYTES"},
       {pcxFile({.width = 65535, .height = 65535, .planes = 1}), "NO CABE EN UN BUFFER DE 1024 BYTES"},
       {pcxFile({.width = 2, .encoding = 0}, {1, 2, 3, 4, 5}), incomplete},
       {pcxFile({.width = 2}, {0xC5, 1}), incomplete},
@@ -155,7 +159,8 @@ TEST_F(PcxFile, RefusalsEndTheProgramSayingWhy) {
   loadFile(fits, false);
 
   char name[] = "fondo.pcx";  // a missing file is named as the opener left the name
-  EXPECT_EXIT(loadPcx(name, nullptr, 0, nullptr), ExitedWithCode(1), "^Error: No encuentro el fichero \"fondo.pcx\"\n$");
+  EXPECT_EXIT(loadPcx(name, nullptr, 0, nullptr), ExitedWithCode(1),
+              "^Error: No encuentro el fichero \"fondo.pcx\"\n$");
   writeBytes("k.pak", Bytes(24, 0));
   archivePath = "k.pak";
   EXPECT_EXIT(loadPcx(name, nullptr, 0, nullptr), ExitedWithCode(1), "No encuentro el fichero \"FONDO.PCX\"");

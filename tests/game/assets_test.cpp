@@ -26,7 +26,8 @@ enum Picture { leftWalk1, leftWalk2, rightWalk1, rightWalk2, leftFiring, rightFi
 std::uint32_t pixel(int picture, int x, int y) {
   if (picture == background) return 0x00200000u | static_cast<std::uint32_t>(x % 256 << 8 | y);
   if (picture == tile) return (x + y) % 3 == 0 ? 0 : 0x00A00000u | static_cast<std::uint32_t>(x * 8 + y);
-  return x == 0 || y == 0 ? 0 : static_cast<std::uint32_t>(0x40 + picture) << 16 | static_cast<std::uint32_t>(x << 8 | y);
+  if (x == 0 || y == 0) return 0;
+  return static_cast<std::uint32_t>(0x40 + picture) << 16 | static_cast<std::uint32_t>(x << 8 | y);
 }
 
 Bytes pictureFile(int picture, int width, int height, int planes = 3) {
@@ -91,9 +92,9 @@ TEST_F(Composition, FramesShowTheBackdropTheBubblesAndThePlayersSprite) {
     int facing, fireTimer, x;
     Picture expected;
   };
-  for (auto [facing, fireTimer, x, expected] : {Case{1, 0, 10, rightWalk2}, {1, 0, 11, rightWalk1}, {1, 10, 10, rightFiring},
-                                                {1, 1, 11, rightFiring}, {-1, 0, 9, leftWalk1}, {-1, 0, 12, leftWalk2},
-                                                {-1, 1, 9, leftFiring}, {0, 0, 9, leftWalk1}}) {
+  for (auto [facing, fireTimer, x, expected] :
+       {Case{1, 0, 10, rightWalk2}, {1, 0, 11, rightWalk1}, {1, 10, 10, rightFiring}, {1, 1, 11, rightFiring},
+        {-1, 0, 9, leftWalk1}, {-1, 0, 12, leftWalk2}, {-1, 1, 9, leftFiring}, {0, 0, 9, leftWalk1}}) {
     *player = Player{.x = x, .y = 120, .facing = facing, .fireTimer = fireTimer};
     const std::uint32_t* frame = composeFrame();
     EXPECT_TRUE(std::vector<std::uint32_t>(frame, frame + 320 * 240) == expectedFrame(expected)) << expected;
@@ -113,8 +114,8 @@ TEST_F(CompositionDeathTest, AMissingPictureOrOneOfAnotherSizeEndsTheProgram) {
     const char* expected;
   };
   for (auto [name, width, height, planes, expected] :
-       {Case{"fondo.pcx", 10, 10, 3, "320 x 240"}, {"fondo.pcx", 320, 240, 1, "320 x 240"}, {"bloque.pcx", 16, 16, 3, "8 x 8"},
-        {"pompa.pcx", 8, 32, 3, "16 x 16"}, {"malo1.pcx", 17, 17, 3, "16 x 16"}}) {
+       {Case{"fondo.pcx", 10, 10, 3, "320 x 240"}, {"fondo.pcx", 320, 240, 1, "320 x 240"},
+        {"bloque.pcx", 16, 16, 3, "8 x 8"}, {"pompa.pcx", 8, 32, 3, "16 x 16"}, {"malo1.pcx", 17, 17, 3, "16 x 16"}}) {
     const Bytes original = readBytes(name);
     writeBytes(name, pictureFile(background, width, height, planes));
     EXPECT_EXIT(loadAssets(), ::testing::ExitedWithCode(1),
