@@ -1,7 +1,6 @@
-// Fuzzes the key-script reader of kestrix-trace and kestrix-snapshot
-// (tools/trace/key_script.h) with any bytes as a script on a stream. A refused line ends the
-// script with a KeyScriptError whose message is short and printable: no byte of a script
-// reaches the terminal raw, however long or strange the script.
+// Fuzzes the key-script reader of kestrix-trace and kestrix-snapshot (tools/trace/key_script.h)
+// with any bytes as a script. A refused line ends the script with a short, printable message:
+// no byte of a script reaches the terminal raw.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,15 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bytes.push_back(0);  // a valid address for an empty script; the stream ends before it
   std::FILE* stream = fmemopen(bytes.data(), size, "rb");
   if (stream == nullptr) return 0;
-  KeyScript script(stream);
   try {
+    KeyScript script(stream);
     for (TickKeys keys; script.next(keys);) {
     }
   } catch (const KeyScriptError& refusal) {
-    const std::size_t length = std::strlen(refusal.what());
-    if (length > 256) std::abort();  // at most 32 bytes echoed, each at most 4 characters long
-    for (std::size_t i = 0; i < length; ++i) {
-      if (refusal.what()[i] < 0x20 || refusal.what()[i] > 0x7E) std::abort();
+    const char* message = refusal.what();
+    if (std::strlen(message) > 256) std::abort();  // at most 32 bytes echoed, each in at most 4 characters
+    for (; *message != '\0'; ++message) {
+      if (*message < 0x20 || *message > 0x7E) std::abort();
     }
   }
   std::fclose(stream);

@@ -1,8 +1,7 @@
-// Fuzzes the archive reader behind kestrix-pak list and extract (tools/pak/pak_archive.h)
-// with any bytes as an archive file in memory. A refusal (a cut or foreign archive) throws
-// std::runtime_error and is expected. An archive it accepts must list only names the tool
-// would write and members inside the file; a member found by its name, as extract finds
-// it, must copy out in full.
+// Fuzzes the archive reader behind kestrix-pak list and extract (tools/pak/pak_archive.h) with
+// any bytes as an archive. A refusal throws std::runtime_error. An archive it accepts lists
+// only names the tool would write and members inside the file, and the member extract would
+// find by the last name copies out in full.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -28,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!validMemberName(member.name) || member.offset + member.size > size) std::abort();
   }
   if (members.empty()) return 0;
-  // What extract does with a name: the last member's, which every earlier one may shadow.
-  const PakListing* found = findPakMember(members, members.back().name);
+  const PakListing* found = findPakMember(members, members.back().name);  // earlier ones may shadow it
   if (found == nullptr) std::abort();
   std::uint64_t copied = 0;
   copyPakMember(archive.get(), *found, [&](const unsigned char*, std::size_t count) { copied += count; });

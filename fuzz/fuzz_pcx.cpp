@@ -1,11 +1,9 @@
-// Fuzzes the PCX loader with any bytes as a file in memory. The first input byte sets up
-// the call: bit 0 asks for a palette, the other bits give the buffer's room in 2 KiB steps
-// (0 to 254 KiB), allocated to the byte so that AddressSanitizer sees any write past it.
-// The rest of the input is the file. Refusals throw (refusal_throws.cpp) and are expected.
+// Fuzzes the PCX loader with any bytes as a file. The first byte sets up the call: bit 0 asks
+// for a palette, the others give the buffer's room in 2 KiB steps, allocated to the byte so
+// that AddressSanitizer sees a write past it. Refusals throw (refusal_throws.cpp).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -13,17 +11,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const bool wantPalette = (data[0] & 1) != 0;
-  const std::size_t capacity = static_cast<std::size_t>(data[0] >> 1) * 2048;
-  std::vector<unsigned char> file(data + 1, data + size);
+  std::vector<unsigned char> file(data + 1, data + size), palette(pcxPaletteSize);
   file.push_back(0);  // a valid address for an empty file; the stream ends before it
   std::FILE* stream = fmemopen(file.data(), size - 1, "rb");
   if (stream == nullptr) return 0;
-
-  const std::unique_ptr<std::uint32_t[]> pixels(new std::uint32_t[capacity / 4]);
-  const std::unique_ptr<unsigned char[]> palette(new unsigned char[pcxPaletteSize]);
+  std::vector<std::uint32_t> pixels(data[0] >> 1 << 9);
   try {
-    readPcx(stream, "FUZZ.PCX", pixels.get(), capacity, wantPalette ? palette.get() : nullptr);
+    readPcx(stream, "FUZZ.PCX", pixels.data(), pixels.size() * 4, (data[0] & 1) != 0 ? palette.data() : nullptr);
   } catch (const std::runtime_error&) {
   }
   std::fclose(stream);

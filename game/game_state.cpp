@@ -13,7 +13,8 @@ namespace {
 
 std::mutex stateMutex;
 
-// Pixel to cell: signed division truncating toward zero, as the probes are specified.
+// Pixel to cell by signed division, which truncates toward zero: pixels -7 to -1 above the
+// frame still fall in row 0, so a player above the frame lands on the closed box at y = -8.
 char cellAt(std::int32_t px, std::int32_t py) { return levelCell(px / levelCellSize, py / levelCellSize); }
 
 // The bubble support window around the player: all four bounds strict. Free slots never

@@ -5,9 +5,10 @@
 // Sharing between threads. The tick runs on the timer's thread while the main thread
 // draws. gameTick advances the state while holding one mutex; a reader on another thread
 // takes the same mutex only to copy the state (snapshotGameState, about 500 bytes) and
-// then draws from its copy. The tick therefore never waits longer than one such copy, it
-// keeps its own schedule whatever the frame rate, and a frame never shows a tick half
-// done. The jump sound starts after the tick has let go of the mutex: the audio library
+// then draws from its copy. So the tick waits for the mutex only while a copy is being
+// made (the program's one reader, composeFrame, makes one a frame), never while a frame is
+// drawn: it keeps its own schedule whatever the frame rate, and a frame never shows a tick
+// half done. The jump sound starts after the tick has let go of the mutex: the audio library
 // takes locks of its own, and drawing must not wait behind them. Code that runs before
 // the timer starts, or after it has stopped, may use the state directly. The keyboard
 // state is shared through atomics (display/keyboard.h).

@@ -1,11 +1,12 @@
-// The PCX loader's decoding: run-length codes across plane rows and image rows, encodings,
-// padded rows, one-plane pictures and their palette, and pictures of any width; every
-// picture lands in a buffer with nothing written past it.
+// The PCX loader: run-length codes across plane rows and image rows, encodings, padded rows,
+// one-plane pictures and their palette, pictures of any width, nothing written past the
+// buffer; and every picture it refuses, each with its message and exit code 1.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <numeric>
+#include <string>
 #include <vector>
 
 #include "display/pcx.h"
@@ -17,122 +18,83 @@
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
+using ::testing::ExitedWithCode;
 
 std::uint32_t rgb(unsigned r, unsigned g, unsigned b) { return r << 16 | g << 8 | b; }
 
-TEST(PcxThreePlanes, AFullFrameFillsExactlyItsPixels) {
-  std::vector<std::uint32_t> frame(320 * 240);
-  for (std::size_t i = 0; i < frame.size(); ++i) {
-    const auto x = static_cast<std::uint32_t>(i % 320), y = static_cast<std::uint32_t>(i / 320);
-    frame[i] = rgb(x * 255 / 319, y * 255 / 239, (x / 16 + y / 16) % 2 ? 0xC5 : 0x00);
-  }
-  const Bytes file = encodePcx3(frame.data(), 320, 240, true);
-  std::vector<std::uint32_t> out(frame.size() + 16, 0xDEADBEEF);
-  decodePcx(file, out.data(), frame.size() * 4);
-  EXPECT_TRUE(std::equal(frame.begin(), frame.end(), out.begin()));
-  EXPECT_THAT(std::vector<std::uint32_t>(out.begin() + 76800, out.end()), ::testing::Each(0xDEADBEEFu));
-}
+TEST(Pcx, ThreePlanePictures) {
+  struct Case {
+    PcxFields fields;
+    std::vector<int> data;
+    std::vector<std::uint32_t> pixels;
+  };
+  const Case cases[] = {
+      // A run of 5 from red's third pixel of 5 goes on into green.
+      {{.width = 5}, {1, 2, 0xC5, 9, 4, 5, 6, 10, 11, 12, 13, 14},
+       {rgb(1, 9, 10), rgb(2, 9, 11), rgb(9, 4, 12), rgb(9, 5, 13), rgb(9, 6, 14)}},
+      // One from blue's last pixel of row 0 goes on into red of row 1.
+      {{.width = 2, .height = 2}, {1, 2, 3, 4, 5, 0xC3, 7, 8, 9, 10, 11},
+       {rgb(1, 3, 5), rgb(2, 4, 7), rgb(7, 8, 10), rgb(7, 9, 11)}},
+      // One longer than a whole image row of planes.
+      {{.width = 2, .height = 2}, {0xC7, 50, 1, 2, 3, 4, 5},
+       {rgb(50, 50, 50), rgb(50, 50, 50), rgb(50, 2, 4), rgb(1, 3, 5)}},
+      {{}, {0xC0, 99, 1, 0xC0, 0xC0, 2, 3}, {rgb(1, 2, 3)}},  // a count of 0 uses its value byte
+      // Any encoding but 0 is run-length; 0 is raw.
+      {{.width = 2, .encoding = 2}, {0xC2, 7, 0xC4, 8}, {rgb(7, 8, 8), rgb(7, 8, 8)}},
+      {{.width = 2, .encoding = 255}, {0xC2, 7, 0xC4, 8}, {rgb(7, 8, 8), rgb(7, 8, 8)}},
+      {{.width = 2, .encoding = 0}, {0xC2, 7, 0xC4, 8, 0xFF, 0}, {rgb(0xC2, 0xC4, 0xFF), rgb(7, 8, 0)}},
+      // Padding up to the bytes per line shows nowhere, raw or in a run (0x77 pads green)...
+      {{.width = 3, .height = 2, .encoding = 0, .bytesPerLine = 4},
+       {1, 2, 3, 0xEE, 4, 5, 6, 0xEE, 7, 8, 9, 0xEE, 11, 12, 13, 0xEE, 14, 15, 16, 0xEE, 17, 18, 19, 0xEE},
+       {rgb(1, 4, 7), rgb(2, 5, 8), rgb(3, 6, 9), rgb(11, 14, 17), rgb(12, 15, 18), rgb(13, 16, 19)}},
+      {{.width = 3, .bytesPerLine = 4}, {1, 0xC4, 2, 3, 4, 0x77, 0xC4, 5}, {rgb(1, 2, 5), rgb(2, 3, 5), rgb(2, 4, 5)}},
+      // ...and bytes per line below the width cannot be right: rows are then the width long.
+      {{.width = 3, .encoding = 0, .bytesPerLine = 1}, {1, 2, 3, 4, 5, 6, 7, 8, 9},
+       {rgb(1, 4, 7), rgb(2, 5, 8), rgb(3, 6, 9)}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(decodePixels(pcxFile(c.fields, c.data), c.pixels.size()), c.pixels);
 
-TEST(PcxThreePlanes, RunsGoOnAcrossPlaneRowsAndImageRows) {
-  // Width 5: a run of 5 that starts 3 pixels before the end of red colours those 3 pixels
-  // of red and the first 2 of green.
-  const Bytes acrossPlanes = pcxFile({.width = 5, .height = 1}, {1, 2, 0xC5, 9, 4, 5, 6, 10, 11, 12, 13, 14});
-  EXPECT_THAT(decodePixels(acrossPlanes, 5),
-              ElementsAre(rgb(1, 9, 10), rgb(2, 9, 11), rgb(9, 4, 12), rgb(9, 5, 13), rgb(9, 6, 14)));
-
-  // A run that starts at blue's last pixel of row 0 goes on in red of row 1.
-  const Bytes acrossRows = pcxFile({.width = 2, .height = 2},
-                                   {1, 2, 3, 4, 5, 0xC3, 7, 8, 9, 10, 11});
-  EXPECT_THAT(decodePixels(acrossRows, 4), ElementsAre(rgb(1, 3, 5), rgb(2, 4, 7), rgb(7, 8, 10), rgb(7, 9, 11)));
-}
-
-TEST(PcxThreePlanes, ARunLongerThanANarrowRowCarriesOnForItsWholeLength) {
-  // Width 2: a run of 7 fills red, green and blue of row 0 and the first red pixel of row 1.
-  const Bytes file = pcxFile({.width = 2, .height = 2}, {0xC7, 50, 1, 2, 3, 4, 5});
-  EXPECT_THAT(decodePixels(file, 4), ElementsAre(rgb(50, 50, 50), rgb(50, 50, 50), rgb(50, 2, 4), rgb(1, 3, 5)));
-}
-
-TEST(PcxThreePlanes, ACountOfZeroProducesNothingButUsesItsValueByte) {
-  const Bytes file = pcxFile({.width = 1, .height = 1}, {0xC0, 99, 1, 0xC0, 0xC0, 2, 3});
-  EXPECT_THAT(decodePixels(file, 1), ElementsAre(rgb(1, 2, 3)));
-}
-
-TEST(PcxThreePlanes, AnyNonZeroEncodingIsRunLengthAndZeroIsRaw) {
-  for (const int encoding : {1, 2, 255}) {
-    const Bytes file = pcxFile({.width = 2, .height = 1, .encoding = encoding}, {0xC2, 7, 0xC4, 8});
-    EXPECT_THAT(decodePixels(file, 2), ElementsAre(rgb(7, 8, 8), rgb(7, 8, 8))) << "encoding " << encoding;
-  }
-  const Bytes raw = pcxFile({.width = 2, .height = 1, .encoding = 0}, {0xC2, 7, 0xC4, 8, 0xFF, 0});
-  EXPECT_THAT(decodePixels(raw, 2), ElementsAre(rgb(0xC2, 0xC4, 0xFF), rgb(7, 8, 0)));
-}
-
-TEST(PcxThreePlanes, PaddingUpToTheBytesPerLineBelongsToNoPixel) {
-  // Width 3 stored in rows of 4; the padding byte 0xEE must show nowhere.
-  const Bytes raw = pcxFile({.width = 3, .height = 2, .encoding = 0, .bytesPerLine = 4},
-                            {1, 2, 3, 0xEE, 4, 5, 6, 0xEE, 7, 8, 9, 0xEE, 11, 12, 13, 0xEE, 14, 15, 16, 0xEE, 17, 18,
-                             19, 0xEE});
-  const std::vector<std::uint32_t> expected = {rgb(1, 4, 7),    rgb(2, 5, 8),    rgb(3, 6, 9),
-                                               rgb(11, 14, 17), rgb(12, 15, 18), rgb(13, 16, 19)};
-  EXPECT_EQ(decodePixels(raw, 6), expected);
-
-  // Encoded, a run covers the padding as it covers pixels (0x77 pads green).
-  const Bytes encoded = pcxFile({.width = 3, .height = 1, .bytesPerLine = 4}, {1, 0xC4, 2, 3, 4, 0x77, 0xC4, 5});
-  EXPECT_THAT(decodePixels(encoded, 3), ElementsAre(rgb(1, 2, 5), rgb(2, 3, 5), rgb(2, 4, 5)));
-
-  // A bytes-per-line below the width cannot be right: rows are then as long as the width.
-  const Bytes small = pcxFile({.width = 3, .height = 1, .encoding = 0, .bytesPerLine = 1}, {1, 2, 3, 4, 5, 6, 7, 8, 9});
-  EXPECT_THAT(decodePixels(small, 3), ElementsAre(rgb(1, 4, 7), rgb(2, 5, 8), rgb(3, 6, 9)));
-}
-
-TEST(PcxThreePlanes, PicturesWiderThan2048PixelsDecodeWhole) {
-  constexpr int width = 3001, height = 3;
-  std::vector<std::uint32_t> picture(width * height);
-  for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
-  for (const bool runLength : {true, false}) {
-    EXPECT_EQ(decodePixels(encodePcx3(picture.data(), width, height, runLength), picture.size()), picture)
-        << (runLength ? "run-length" : "raw");
+  for (auto [width, height] : {std::pair{320, 240}, {3001, 3}}) {  // wider than 2048 too
+    std::vector<std::uint32_t> picture;  // long runs in red and green, noise in blue
+    for (int i = 0; i < width * height; ++i) {
+      const std::uint32_t noise = static_cast<std::uint32_t>(i) * 2654435761u >> 24;
+      picture.push_back(rgb(i % width * 255 / (width - 1), i / width, noise));
+    }
+    for (const bool runLength : {true, false})
+      EXPECT_EQ(decodePixels(encodePcx3(picture.data(), width, height, runLength), picture.size()), picture) << width;
   }
 }
 
-TEST(PcxOnePlane, RowEndsPlayNoPartAndTheLastRunStopsAtTheBuffersEnd) {
-  // 3 × 2, no padding: a run of 4 crosses into row 1; the last run of 63 is cut at pixel 6.
-  const Bytes file = pcxFile({.width = 3, .height = 2, .planes = 1}, {1, 0xC4, 2, 0xFF, 3});
-  std::vector<unsigned char> out(6);  // exactly the picture: AddressSanitizer watches the end
-  decodePcx(file, out.data(), out.size());
+TEST(Pcx, OnePlanePicturesAndThePaletteAfterTheFirstMarkerPastTheImage) {
+  // Row ends play no part in runs, and the last run is cut at the buffer's end (6 bytes:
+  // AddressSanitizer watches past it).
+  std::vector<unsigned char> out(6);
+  decodePcx(pcxFile({.width = 3, .height = 2, .planes = 1}, {1, 0xC4, 2, 0xFF, 3}), out.data(), out.size());
   EXPECT_THAT(out, ElementsAre(1, 2, 2, 2, 2, 3));
-
-  const Bytes raw = pcxFile({.width = 3, .height = 2, .planes = 1, .encoding = 0, .bytesPerLine = 4},
-                            {0xC1, 2, 3, 0, 4, 5, 6, 0});
-  decodePcx(raw, out.data(), out.size());
+  decodePcx(pcxFile({.width = 3, .height = 2, .planes = 1, .encoding = 0, .bytesPerLine = 4},
+                    {0xC1, 2, 3, 0, 4, 5, 6, 0}),
+            out.data(), out.size());
   EXPECT_THAT(out, ElementsAre(0xC1, 2, 3, 4, 5, 6));
-}
 
-TEST(PcxOnePlane, ThePaletteFollowsTheFirstMarkerAfterTheImage) {
   std::vector<unsigned char> palette(768);
   std::iota(palette.begin(), palette.end(), 0);
-  const auto withTail = [&](std::initializer_list<int> before) {
-    Bytes file = pcxFile({.width = 2, .height = 1, .planes = 1}, {0x0C, 0xC1, 0x0C});  // markers as pixels
+  for (const std::vector<int>& before : {std::vector<int>{}, {1, 2, 0xC1, 0xFF}}) {
+    Bytes file = pcxFile({.width = 2, .planes = 1}, {0x0C, 0xC1, 0x0C});  // markers as pixels
     file.insert(file.end(), before.begin(), before.end());
     file.push_back(0x0C);
     file.insert(file.end(), palette.begin(), palette.end());
-    return file;
-  };
-  for (const Bytes& file : {withTail({}), withTail({1, 2, 0xC1, 0xFF})}) {
-    std::vector<unsigned char> out(2);
     std::vector<unsigned char> got(768, 0xEE);
-    decodePcx(file, out.data(), out.size(), got.data());
-    EXPECT_THAT(out, ElementsAre(0x0C, 0x0C));
+    decodePcx(file, out.data(), 2, got.data());
+    EXPECT_THAT(std::vector<unsigned char>(out.begin(), out.begin() + 2), ElementsAre(0x0C, 0x0C));
     EXPECT_EQ(got, palette);
   }
 }
 
-class PcxFromArchive : public TempFolderTest {};
+using PcxFile = TempFolderTest;
 
-TEST_F(PcxFromArchive, LoadsAMemberAndItsPaletteSearchRunsIntoTheNextMember) {
-  // One-plane "A.PCX" without a palette; the search runs on into "B.BIN", which has one.
+TEST_F(PcxFile, AMemberOfTheArchiveAndAPaletteSearchThatRunsIntoTheNextMember) {
   Bytes archive;
-  const Bytes picture = pcxFile({.width = 2, .height = 2, .planes = 1}, {0xC4, 9});
+  const Bytes picture = pcxFile({.width = 2, .height = 2, .planes = 1}, {0xC4, 9});  // no palette
   appendEntry(archive, "A.PCX", 72);
   appendEntry(archive, "B.BIN", static_cast<std::uint32_t>(72 + picture.size()));
   appendEntry(archive, "", 0);
@@ -141,7 +103,6 @@ TEST_F(PcxFromArchive, LoadsAMemberAndItsPaletteSearchRunsIntoTheNextMember) {
   for (int i = 0; i < 768; ++i) archive.push_back(static_cast<unsigned char>(255 - i % 256));
   writeBytes("data.pak", archive);
   archivePath = "data.pak";
-
   char name[] = "a.pcx";
   std::vector<unsigned char> out(4), palette(768);
   EXPECT_EQ(loadPcx(name, out.data(), out.size(), palette.data()), 1);
@@ -149,6 +110,60 @@ TEST_F(PcxFromArchive, LoadsAMemberAndItsPaletteSearchRunsIntoTheNextMember) {
   EXPECT_EQ(palette[0], 255);
   EXPECT_EQ(palette[767], 0);
   EXPECT_STREQ(name, "A.PCX");
+}
+
+// Loads "pic.pcx" holding `file` into 1024 bytes, with a palette request if asked.
+void loadFile(const Bytes& file, bool palette) {
+  writeBytes("pic.pcx", file);
+  char name[] = "pic.pcx";
+  std::vector<std::uint32_t> out(256);
+  std::vector<unsigned char> paletteOut(768);
+  loadPcx(name, out.data(), 1024, palette ? paletteOut.data() : nullptr);
+}
+
+TEST_F(PcxFile, RefusalsEndTheProgramSayingWhy) {
+  const Bytes good = pcxFile({}, {1, 2, 3});
+  Bytes notPcx = good, shortPalette = pcxFile({.planes = 1}, {7, 0x0C});
+  notPcx[0] = 11;
+  shortPalette.resize(shortPalette.size() + 767, 1);
+  const std::string incomplete = "^Error: EL FICHERO pic.pcx ESTA INCOMPLETO\n";
+  struct Case {
+    Bytes file;
+    std::string message;
+    bool palette = false;
+  };
+  const Case cases[] = {
+      {notPcx, "^Error: EL FICHERO pic.pcx NO ES DE FORMATO PCX\n"},
+      {{}, "EL FICHERO pic.pcx NO ES DE FORMATO PCX"},
+      {Bytes(good.begin(), good.begin() + 100), incomplete},
+      {pcxFile({.bitsPerPixel = 4}), "^Error: UNICAMENTE IMPLEMENTADO 8 BITS POR PIXEL Y PLANO.\n"},
+      {pcxFile({.planes = 2}), "^Error: UNICAMENTE IMPLEMENTADOS 1 Y 3 PLANOS.\n"},
+      {pcxFile({.planes = 4}), "UNICAMENTE IMPLEMENTADOS 1 Y 3 PLANOS"},
+      {pcxFile({.width = 0, .height = 4, .xmin = 10}), "TIENE DIMENSIONES NO VALIDAS \\(0 x 4\\)"},
+      {pcxFile({.width = 3, .height = -9, .ymin = 10}), "pic.pcx TIENE DIMENSIONES NO VALIDAS \\(3 x -9\\)"},
+      // 17 × 16 three-plane pixels take 1088 bytes of the 1024.
+      {pcxFile({.width = 17, .height = 16}),
+       "LA IMAGEN pic.pcx \\(17 x 16, 3 PLANOS\\) NO CABE EN UN BUFFER DE 1024 BYTES"},
+      {pcxFile({.width = 65535, .height = 65535, .planes = 1}), "NO CABE EN UN BUFFER DE 1024 BYTES"},
+      {pcxFile({.width = 2, .encoding = 0}, {1, 2, 3, 4, 5}), incomplete},
+      {pcxFile({.width = 2}, {0xC5, 1}), incomplete},
+      {pcxFile({.width = 2, .planes = 1}, {0xC2}), incomplete},
+      {pcxFile({.planes = 1, .bytesPerLine = 2}, {7}), incomplete},  // padding is data too
+      {pcxFile({.planes = 1}, {7, 1, 2, 3}), "^Error: EL FICHERO pic.pcx NO TIENE PALETA\n", true},
+      {shortPalette, "^Error: LA PALETA DEL FICHERO pic.pcx ESTA INCOMPLETA\n", true},
+  };
+  for (const Case& c : cases) EXPECT_EXIT(loadFile(c.file, c.palette), ExitedWithCode(1), c.message);
+  loadFile(shortPalette, false);  // without a palette request nothing after the image is read
+  Bytes fits = pcxFile({.width = 16, .height = 16});  // exactly the buffer's size, then codes to spare
+  for (int i = 0; i < 16 * 3 + 1; ++i) fits.insert(fits.end(), {0xC8, 1, 0xC8, 1, 0xFF, 0xFF});
+  loadFile(fits, false);
+
+  char name[] = "fondo.pcx";  // a missing file is named as the opener left the name
+  EXPECT_EXIT(loadPcx(name, nullptr, 0, nullptr), ExitedWithCode(1),
+              "^Error: No encuentro el fichero \"fondo.pcx\"\n$");
+  writeBytes("k.pak", Bytes(24, 0));
+  archivePath = "k.pak";
+  EXPECT_EXIT(loadPcx(name, nullptr, 0, nullptr), ExitedWithCode(1), "No encuentro el fichero \"FONDO.PCX\"");
 }
 
 }  // namespace

@@ -2,9 +2,13 @@
 // plain-file fallback on a file system whose names are case-sensitive.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "display/plain_file.h"
 #include "display/resource.h"
@@ -22,169 +26,76 @@ std::string drain(std::FILE* stream) {
   return text;
 }
 
-std::string open(std::string& name) { return drain(openResource(name.data(), "rb")); }
+Bytes archive(std::initializer_list<std::pair<std::string, std::uint32_t>> entries, const std::string& data = "",
+              std::size_t cutTo = 0) {
+  Bytes out;
+  for (const auto& [name, offset] : entries) appendEntry(out, name, offset);
+  appendText(out, data);
+  if (cutTo != 0) out.resize(cutTo);
+  return out;
+}
 
-class OpenResource : public TempFolderTest {
- protected:
-  // An archive "test.pak" holding the given directory and data.
-  void useArchive(const Bytes& archive) {
-    writeBytes("test.pak", archive);
-    archivePath = "test.pak";
-  }
-};
+using OpenResource = TempFolderTest;
 
-TEST_F(OpenResource, WithoutArchiveOpensThePlainFileAndLeavesTheNameAlone) {
+TEST_F(OpenResource, FindsMembersByTheDirectorysRulesAndUpperCasesTheCallersName) {
+  struct Case {
+    std::optional<Bytes> archive;  // none: the archive named is missing
+    std::string request, contents, nameAfter;
+  };
+  // Entries past the end entry count for nothing, not even to make a member empty.
+  const Bytes twoMembers = archive({{"A.PCX", 96}, {"", 97}, {"B.PCX", 96}, {"C.PCX", 97}}, "ab-");
+  const Bytes onlyBubble = archive({{"POMPA.PCX", 48}, {"", 48}}, "bubble");
+  const Bytes noEnd = archive({{"X.PCX", 0}, {"Y.PCX", 44}});  // Y's data: its own unused field
+  // Members have no stored size and lie in directory order: one whose offset a later entry
+  // gives too is empty; of two entries with one name the first wins.
+  const Bytes shared = archive({{"dup.pcx", 120}, {"DUP.PCX", 123}, {"VACIO.PCX", 126}, {"LLENO.PCX", 126}, {"", 130}},
+                               "onetwofull");
+  // 16-byte names have no NUL: the offset after them is neither name nor upper-cased.
+  const Bytes sixteenQ = archive({{"ABCDEFGHIJKLMNOP", 'Q'}, {"", 48}}, std::string('Q' - 48, '.') + "Qdata");
+  const Bytes sixteenq = archive({{"ABCDEFGHIJKLMNOP", 'q'}, {"", 48}}, std::string('q' - 48, '.') + "qdata");
+  const std::vector<Case> cases = {
+      {std::nullopt, "fondo.pcx", "plain", "fondo.pcx"},
+      {std::nullopt, "nada.pcx", "<null>", "nada.pcx"},
+      // The archive comes first, matches ignoring case and upper-cases the caller's name; a
+      // member's stream reads on past its end.
+      {archive({{"Fondo.PCX", 48}, {"", 53}}, "FONDOrest"), "fondo.pcx", "FONDOrest", "FONDO.PCX"},
+      {onlyBubble, "fondo.pcx", "plain", "FONDO.PCX"},
+      {onlyBubble, "nada.pcx", "<null>", "NADA.PCX"},
+      {twoMembers, "a.pcx", "ab-", "A.PCX"},
+      {twoMembers, "b.pcx", "<null>", "B.PCX"},
+      {twoMembers, "", "b-", ""},  // the end entry's empty name matches an empty request
+      {noEnd, "y.pcx", std::string("\xAA\0\0\0", 4), "Y.PCX"},
+      {noEnd, "z.pcx", "<null>", "Z.PCX"},
+      {shared, "Dup.Pcx", "onetwofull", "DUP.PCX"},
+      {shared, "vacio.pcx", "", "VACIO.PCX"},
+      {shared, "lleno.pcx", "full", "LLENO.PCX"},
+      {archive({{"MA\xD1" "ANA-1.PCX", 48}, {"", 48}}, "member"), "ma\xF1" "ana-1.pcx", "<null>", "MA\xF1" "ANA-1.PCX"},
+      {sixteenQ, "abcdefghijklmnop", "Qdata", "ABCDEFGHIJKLMNOP"},
+      {sixteenQ, "abcdefghijklmnopq", "<null>", "ABCDEFGHIJKLMNOPQ"},
+      {sixteenQ, "abcdefghijklmno", "<null>", "ABCDEFGHIJKLMNO"},
+      {sixteenq, "abcdefghijklmnop", "qdata", "ABCDEFGHIJKLMNOP"},
+      // The first match decides, and one past the end is none; one at the very end is empty.
+      {archive({{"FONDO.PCX", 1000}, {"FONDO.PCX", 72}, {"", 76}}, "arch"), "fondo.pcx", "plain", "FONDO.PCX"},
+      {archive({{"FONDO.PCX", 48}, {"", 48}}), "fondo.pcx", "", "FONDO.PCX"},
+      {Bytes{}, "", "<null>", ""},
+      // An entry cut by the end of the file counts once its name and offset are whole.
+      {archive({{"OTRO.PCX", 0}, {"FONDO.PCX", 40}}, "", 44), "fondo.pcx", std::string("(\0\0\0", 4), "FONDO.PCX"},
+      {archive({{"OTRO.PCX", 0}, {"FONDO.PCX", 40}}, "", 43), "fondo.pcx", "plain", "FONDO.PCX"},
+  };
   writeBytes("fondo.pcx", textBytes("plain"));
-  std::string name = "fondo.pcx";
-  EXPECT_EQ(open(name), "plain");  // archive path null
-  EXPECT_EQ(name, "fondo.pcx");
-
-  archivePath = "missing.pak";
-  EXPECT_EQ(open(name), "plain");
-  EXPECT_EQ(name, "fondo.pcx");
-
-  std::string absent = "nada.pcx";
-  EXPECT_EQ(open(absent), "<null>");
-}
-
-TEST_F(OpenResource, FindsAMemberIgnoringCaseAndUpperCasesTheCallersName) {
-  Bytes archive;
-  appendEntry(archive, "Fondo.PCX", 48);
-  appendEntry(archive, "", 53);
-  appendText(archive, "FONDOrest");
-  useArchive(archive);
-  writeBytes("fondo.pcx", textBytes("plain"));  // the archive comes first
-
-  std::string name = "fondo.pcx";
-  // The member's stream reads on past its end into what follows in the archive.
-  EXPECT_EQ(open(name), "FONDOrest");
-  EXPECT_EQ(name, "FONDO.PCX");
-}
-
-TEST_F(OpenResource, ANameTheArchiveLacksIsOpenedAsAPlainFileUnderItsUpperCasedName) {
-  Bytes archive;
-  appendEntry(archive, "POMPA.PCX", 48);
-  appendEntry(archive, "", 48);
-  appendText(archive, "bubble");
-  useArchive(archive);
-  writeBytes("fondo.pcx", textBytes("plain"));  // stored in lower case
-
-  std::string name = "fondo.pcx";
-  EXPECT_EQ(open(name), "plain");
-  EXPECT_EQ(name, "FONDO.PCX");
-  std::string absent = "nada.pcx";
-  EXPECT_EQ(open(absent), "<null>");
-  EXPECT_EQ(absent, "NADA.PCX");
-}
-
-TEST_F(OpenResource, DirectoryEndsAtTheEmptyEntryOrAtTheEndOfTheFile) {
-  Bytes archive;
-  appendEntry(archive, "A.PCX", 72);
-  appendEntry(archive, "", 73);
-  appendEntry(archive, "B.PCX", 74);  // after the end: never consulted
-  appendText(archive, "ab-");
-  useArchive(archive);
-  std::string a = "a.pcx", b = "b.pcx", empty;
-  EXPECT_EQ(open(a), "ab-");
-  EXPECT_EQ(open(b), "<null>");
-  // An empty name matches the end entry itself, and gets the archive at its offset.
-  EXPECT_EQ(open(empty), "b-");
-
-  Bytes noEnd;  // entries up to the very end of the file, the matching one last
-  appendEntry(noEnd, "X.PCX", 0);
-  appendEntry(noEnd, "Y.PCX", 20);
-  useArchive(noEnd);
-  std::string y = "y.pcx", z = "z.pcx";
-  EXPECT_EQ(open(y).size(), 28u);
-  EXPECT_EQ(open(z), "<null>");
-}
-
-// Members have no stored size, and the archive tool lays them out in directory order: an
-// empty member starts where the next one does.
-TEST_F(OpenResource, OfTwoEntriesWithOneNameTheFirstWinsAndOfTwoWithOneOffsetTheFirstIsEmpty) {
-  Bytes archive;
-  appendEntry(archive, "dup.pcx", 120);
-  appendEntry(archive, "DUP.PCX", 123);
-  appendEntry(archive, "VACIO.PCX", 126);
-  appendEntry(archive, "LLENO.PCX", 126);
-  appendEntry(archive, "", 130);
-  appendText(archive, "onetwofull");
-  useArchive(archive);
-  std::string name = "Dup.Pcx", empty = "vacio.pcx", full = "lleno.pcx";
-  EXPECT_EQ(open(name), "onetwofull");
-  EXPECT_EQ(open(empty), "");
-  EXPECT_EQ(open(full), "full");
-}
-
-TEST_F(OpenResource, UpperCasingChangesOnlyTheAsciiLetters) {
-  Bytes archive;
-  appendEntry(archive, "MA\xD1" "ANA-1.PCX", 48);  // Latin-1 capital N with tilde
-  appendEntry(archive, "", 48);
-  appendText(archive, "member");
-  useArchive(archive);
-  writeBytes("MA\xF1" "ANA-1.PCX", textBytes("plain"));
-
-  std::string name = "ma\xF1" "ana-1.pcx";  // Latin-1 small n with tilde stays as it is
-  EXPECT_EQ(open(name), "plain");
-  EXPECT_EQ(name, "MA\xF1" "ANA-1.PCX");
-}
-
-TEST_F(OpenResource, ASixteenByteNameWithoutNulIsComparedAsSixteenBytes) {
-  Bytes archive;
-  appendEntry(archive, "ABCDEFGHIJKLMNOP", 'Q');  // the offset's first byte reads 'Q'
-  appendEntry(archive, "", 48);
-  while (archive.size() < 'Q') archive.push_back('.');
-  appendText(archive, "Qdata");
-  useArchive(archive);
-
-  std::string sixteen = "abcdefghijklmnop";
-  EXPECT_EQ(open(sixteen), "Qdata");
-  std::string seventeen = "abcdefghijklmnopq";  // would match if the offset were read as name
-  EXPECT_EQ(open(seventeen), "<null>");
-  std::string fifteen = "abcdefghijklmno";
-  EXPECT_EQ(open(fifteen), "<null>");
-}
-
-TEST_F(OpenResource, ABrokenEntryHandsOutNothingAndThePlainFileIsOpened) {
-  writeBytes("FONDO.PCX", textBytes("plain"));
-  std::string name = "fondo.pcx";
-
-  Bytes pastTheEnd;
-  appendEntry(pastTheEnd, "FONDO.PCX", 1000);
-  appendEntry(pastTheEnd, "", 48);
-  useArchive(pastTheEnd);
-  EXPECT_EQ(open(name), "plain");
-
-  useArchive(Bytes{});  // an empty archive has no entry, not even for the empty name
-  std::string empty;
-  EXPECT_EQ(open(empty), "<null>");
-
-  Bytes atTheEnd;  // a member may start at the archive's end: it is empty
-  appendEntry(atTheEnd, "FONDO.PCX", 48);
-  appendEntry(atTheEnd, "", 48);
-  useArchive(atTheEnd);
-  EXPECT_EQ(open(name), "");
-}
-
-TEST_F(OpenResource, AnEntryCutShortByTheEndOfTheFileCountsWhenItsNameAndOffsetAreWhole) {
-  writeBytes("FONDO.PCX", textBytes("plain"));
-  for (std::size_t kept = 1; kept < 24; ++kept) {  // bytes of the last entry
-    Bytes archive;
-    appendEntry(archive, "OTRO.PCX", 0);
-    appendEntry(archive, "FONDO.PCX", 3);
-    archive.resize(24 + kept);
-    useArchive(archive);
-    std::string name = "fondo.pcx";
-    EXPECT_EQ(open(name), kept >= 20 ? std::string(archive.begin() + 3, archive.end()) : "plain") << kept;
+  for (const Case& c : cases) {
+    if (c.archive) writeBytes("test.pak", *c.archive);
+    archivePath = c.archive ? "test.pak" : "missing.pak";
+    std::string name = c.request;
+    EXPECT_EQ(drain(openResource(name.data(), "rb")), c.contents) << c.request;
+    EXPECT_EQ(name, c.nameAfter);
   }
 }
 
 TEST_F(OpenResource, PlainFilesAreFoundWhateverTheCaseOfTheirStoredNames) {
   std::filesystem::create_directory("Datos");
   writeBytes("Datos/Fondo.Pcx", textBytes("nested"));
-  std::string nested = "DATOS/FONDO.PCX";
-  EXPECT_EQ(open(nested), "nested");
-
+  EXPECT_EQ(drain(openPlainFile("DATOS/FONDO.PCX")), "nested");
   // Among other spellings the first in byte order wins, and the exact name before them all.
   writeBytes("fondo.pcx", textBytes("lower"));
   writeBytes("Fondo.pcx", textBytes("title"));

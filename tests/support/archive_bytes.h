@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
-// Appends one 24-byte entry; the name is copied without its NUL when it is 16 bytes long.
+// Appends one 24-byte entry; a 16-byte name is copied without its NUL. The unused field
+// holds 0xAA: nothing reads it.
 inline void appendEntry(std::vector<unsigned char>& archive, const std::string& name, std::uint32_t offset) {
   unsigned char entry[24] = {};
   std::memcpy(entry, name.data(), name.size() < 16 ? name.size() : 16);
   for (int i = 0; i < 4; ++i) entry[16 + i] = static_cast<unsigned char>(offset >> (8 * i));
-  entry[20] = 0xAA;  // the unused field: never read, so anything may stand there
+  entry[20] = 0xAA;
   archive.insert(archive.end(), entry, entry + 24);
 }
 

@@ -1,42 +1,30 @@
 // Hand-made PCX files for the tests, and decoding them from memory with readPcx.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 #include <stdexcept>
 #include <vector>
 
 #include "display/pcx.h"
 
 struct PcxFields {
-  int width = 1;
-  int height = 1;
-  int planes = 3;
-  int encoding = 1;
+  int width = 1, height = 1, planes = 3, encoding = 1;
   int bytesPerLine = -1;  // -1: the width
-  int bitsPerPixel = 8;
-  int manufacturer = 10;
-  int xmin = 0;
-  int ymin = 0;
+  int bitsPerPixel = 8, manufacturer = 10, xmin = 0, ymin = 0;
 };
 
-inline std::vector<unsigned char> pcxFile(const PcxFields& f, std::initializer_list<int> data = {}) {
+inline std::vector<unsigned char> pcxFile(const PcxFields& f, const std::vector<int>& data = {}) {
   std::vector<unsigned char> file(128, 0);
-  const auto put16 = [&](std::size_t at, int value) {
+  const int bytes[][2] = {{0, f.manufacturer}, {1, 5}, {2, f.encoding}, {3, f.bitsPerPixel}, {65, f.planes}};
+  const int words[][2] = {{4, f.xmin}, {6, f.ymin}, {8, f.xmin + f.width - 1}, {10, f.ymin + f.height - 1},
+                          {66, f.bytesPerLine < 0 ? f.width : f.bytesPerLine}};  // little-endian
+  for (auto [at, value] : bytes) file[at] = static_cast<unsigned char>(value);
+  for (auto [at, value] : words) {
     file[at] = static_cast<unsigned char>(value);
     file[at + 1] = static_cast<unsigned char>(value >> 8);
-  };
-  file[0] = static_cast<unsigned char>(f.manufacturer);
-  file[1] = 5;
-  file[2] = static_cast<unsigned char>(f.encoding);
-  file[3] = static_cast<unsigned char>(f.bitsPerPixel);
-  put16(4, f.xmin);
-  put16(6, f.ymin);
-  put16(8, f.xmin + f.width - 1);
-  put16(10, f.ymin + f.height - 1);
-  file[65] = static_cast<unsigned char>(f.planes);
-  put16(66, f.bytesPerLine < 0 ? f.width : f.bytesPerLine);
+  }
   for (const int byte : data) file.push_back(static_cast<unsigned char>(byte));
   return file;
 }
@@ -52,9 +40,12 @@ inline void decodePcx(const std::vector<unsigned char>& file, void* out, std::si
   std::fclose(stream);
 }
 
-// A three-plane picture decoded into exactly width × height pixels.
+// A three-plane picture decoded into a buffer of exactly `pixels` pixels; throws when the
+// loader writes past it.
 inline std::vector<std::uint32_t> decodePixels(const std::vector<unsigned char>& file, std::size_t pixels) {
-  std::vector<std::uint32_t> out(pixels, 0xDEADBEEF);
+  std::vector<std::uint32_t> out(pixels + 16, 0xDEADBEEF);
   decodePcx(file, out.data(), pixels * 4);
+  if (std::count(out.begin() + std::ssize(out) - 16, out.end(), 0xDEADBEEF) != 16) throw std::runtime_error("overrun");
+  out.resize(pixels);
   return out;
 }

@@ -16,21 +16,17 @@
 using Bytes = std::vector<unsigned char>;
 
 inline void writeBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
 }
-
 inline Bytes readBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
 inline Bytes textBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
     std::string pattern = ::testing::TempDir() + "kestrix-XXXXXX";
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
@@ -46,5 +42,5 @@ class TempFolderTest : public ::testing::Test {
   std::filesystem::path folder_;
 
  private:
-  std::filesystem::path previous_;
+  std::filesystem::path previous_ = std::filesystem::current_path();
 };
