@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/bass/file_bytes.h"
@@ -19,8 +21,7 @@ const std::string musicPath = std::string(KESTRIX_ASSETS_DIR) + "/cagadon.it";
 const std::string jumpPath = std::string(KESTRIX_ASSETS_DIR) + "/saltito.mp3";
 
 std::vector<std::uint8_t> bytesOf(const std::string& path) {
-  auto bytes = readAudioFile(path.c_str(), 0, 0);
-  return bytes ? *bytes : std::vector<std::uint8_t>{};
+  return readAudioFile(path.c_str(), 0, 0).value_or(std::vector<std::uint8_t>{});
 }
 
 void collect(const char* message, void* user) { static_cast<std::vector<std::string>*>(user)->push_back(message); }
@@ -34,18 +35,12 @@ int crossings(const std::vector<std::int16_t>& stereo, std::size_t from, std::si
 
 TEST(GameMusic, LoadsWithoutAWordFromLibopenmptLastsHalfAMinuteAndLoops) {
   const auto bytes = bytesOf(musicPath);
-  ASSERT_FALSE(bytes.empty());
   std::vector<std::string> log;
-  int error = 0;
   openmpt_module* module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), collect, &log,
-                                                              openmpt_error_func_ignore, nullptr, &error, nullptr, nullptr);
+                                                              openmpt_error_func_ignore, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(module, nullptr);
   EXPECT_TRUE(log.empty()) << log.front();
-  const char* warnings = openmpt_module_get_metadata(module, "warnings");
-  EXPECT_STREQ(warnings, "");
-  openmpt_free_string(warnings);
   EXPECT_GE(openmpt_module_get_duration_seconds(module), 30.0);
-  EXPECT_GE(openmpt_module_get_num_channels(module), 4);
   openmpt_module_destroy(module);
 
   // As the layer loads it: after its whole length it starts again, and keeps sounding.
@@ -53,10 +48,8 @@ TEST(GameMusic, LoadsWithoutAWordFromLibopenmptLastsHalfAMinuteAndLoops) {
   ASSERT_NE(looping, nullptr);
   const double seconds = openmpt_module_get_duration_seconds(looping);
   std::vector<float> block(2 * 4096);
-  std::size_t rendered = 0;
-  while (rendered < static_cast<std::size_t>((seconds + 1.0) * rate)) {
+  for (std::size_t rendered = 0; rendered < static_cast<std::size_t>((seconds + 1.0) * rate); rendered += 4096) {
     ASSERT_EQ(openmpt_module_read_interleaved_float_stereo(looping, rate, 4096, block.data()), 4096u);
-    rendered += 4096;
   }
   EXPECT_EQ(openmpt_module_get_current_order(looping), 0);  // one second into its second round
   EXPECT_GT(openmpt_module_get_current_row(looping), 0);
@@ -71,17 +64,18 @@ TEST(JumpSound, DecodesToARisingQuarterSecondThatStartsAtOnce) {
   ASSERT_TRUE(pcm);
   const std::size_t frames = pcm->size() / 2;
   EXPECT_NEAR(static_cast<double>(frames), rate / 4.0, rate / 100.0);  // the encoder's delay is gone
-  int peak = 0;
   std::size_t firstLoud = frames;
   for (std::size_t f = 0; f < frames; ++f) {
     EXPECT_EQ((*pcm)[2 * f], (*pcm)[2 * f + 1]);  // mono on both sides
-    peak = std::max(peak, std::abs(static_cast<int>((*pcm)[2 * f])));
-    if (firstLoud == frames && std::abs((*pcm)[2 * f]) > 1000) firstLoud = f;
+    if (firstLoud == frames && std::abs((*pcm)[2 * f]) > 8000) firstLoud = f;
   }
-  EXPECT_GT(peak, 8000);
-  EXPECT_LT(firstLoud, static_cast<std::size_t>(rate / 200));  // within 5 ms
+  EXPECT_LT(firstLoud, static_cast<std::size_t>(rate / 200));  // loud within 5 ms
   // The pitch rises: the last third crosses zero far more often than the first.
   EXPECT_GT(crossings(*pcm, 2 * frames / 3, frames), 2 * crossings(*pcm, 0, frames / 3));
+  // A rate the file is not made at comes out resampled, or not at all: never mislabelled.
+  const auto half = decodeMp3(bytesOf(jumpPath), rate / 2);
+  ASSERT_TRUE(half);
+  EXPECT_NEAR(static_cast<double>(half->size() / 2), rate / 8.0, rate / 50.0);
 }
 
 TEST(AudioFiles, TheLoadersRefuseNoiseAndKeepWhatACutFileHolds) {
@@ -89,34 +83,31 @@ TEST(AudioFiles, TheLoadersRefuseNoiseAndKeepWhatACutFileHolds) {
   std::vector<std::uint8_t> noise(5000);
   std::uint32_t x = 1;
   for (auto& b : noise) b = static_cast<std::uint8_t>((x = x * 1103515245u + 12345u) >> 24);
-  EXPECT_FALSE(decodeMp3(noise, rate));
-  EXPECT_EQ(loadModule(noise), nullptr);
-  EXPECT_FALSE(decodeMp3({}, rate));
-  EXPECT_EQ(loadModule({}), nullptr);
+  for (const auto& bad : {noise, std::vector<std::uint8_t>{}}) {
+    EXPECT_FALSE(decodeMp3(bad, rate));
+    EXPECT_EQ(loadModule(bad), nullptr);
+  }
   // An MP3 cut off after its first kilobyte still gives what it holds; one of 3 bytes nothing.
   EXPECT_TRUE(decodeMp3(std::vector<std::uint8_t>(mp3.begin(), mp3.begin() + 1024), rate));
   EXPECT_FALSE(decodeMp3(std::vector<std::uint8_t>(mp3.begin(), mp3.begin() + 3), rate));
-  // A rate the file is not made at comes out resampled, or not at all: never mislabelled.
-  const auto half = decodeMp3(mp3, rate / 2);
-  ASSERT_TRUE(half);
-  EXPECT_NEAR(static_cast<double>(half->size() / 2), rate / 8.0, rate / 50.0);
 }
 
 TEST(AudioFiles, ReadsTheRangeAskedForOrNothing) {
   const std::string path = ::testing::TempDir() + "kestrix_bytes_" + std::to_string(getpid());
   std::ofstream(path, std::ios::binary) << "0123456789";
-  EXPECT_EQ(readAudioFile(path.c_str(), 0, 0), (std::vector<std::uint8_t>{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}));
-  EXPECT_EQ(readAudioFile(path.c_str(), 3, 4), (std::vector<std::uint8_t>{'3', '4', '5', '6'}));
-  EXPECT_EQ(readAudioFile(path.c_str(), 7, 0), (std::vector<std::uint8_t>{'7', '8', '9'}));
-  EXPECT_FALSE(readAudioFile(path.c_str(), 8, 5));   // fewer bytes than asked
-  EXPECT_FALSE(readAudioFile(path.c_str(), 10, 0));  // nothing left
-  EXPECT_FALSE(readAudioFile(path.c_str(), 11, 0));
+  const auto text = [](const std::optional<std::vector<std::uint8_t>>& bytes) {
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "none";
+  };
+  // Offset and length (0: to the end); fewer bytes than asked, or none, is a failure.
+  for (const auto& [offset, length, expected] : std::vector<std::tuple<std::uint32_t, std::uint32_t, std::string>>{
+           {0, 0, "0123456789"}, {3, 4, "3456"}, {7, 0, "789"}, {8, 5, "none"}, {10, 0, "none"}, {11, 0, "none"}}) {
+    EXPECT_EQ(text(readAudioFile(path.c_str(), offset, length)), expected) << offset << " " << length;
+  }
   std::remove(path.c_str());
-
-  const char block[] = "abcdef";
-  EXPECT_EQ(copyAudioMemory(block, 2, 3), (std::vector<std::uint8_t>{'c', 'd', 'e'}));
-  EXPECT_FALSE(copyAudioMemory(block, 0, 0));
-  EXPECT_FALSE(copyAudioMemory(nullptr, 0, 4));
+  EXPECT_EQ(text(readAudioFile(nullptr, 0, 0)), "none");
+  EXPECT_EQ(text(copyAudioMemory("abcdef", 2, 3)), "cde");
+  EXPECT_EQ(text(copyAudioMemory("abcdef", 0, 0)), "none");
+  EXPECT_EQ(text(copyAudioMemory(nullptr, 0, 4)), "none");
 }
 
 }  // namespace
