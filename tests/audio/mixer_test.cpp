@@ -47,29 +47,23 @@ TEST(Mixer, MixesTheModuleAndOverlappingPlaysClippedAndHoldsStillWhileStopped) {
   }
   std::vector<std::int16_t> heard;
   std::vector<std::size_t> starts;  // the frame of `heard` where each play starts
-  const auto play = [&] {
-    mixer.startVoice(sound);
-    starts.push_back(heard.size() / 2);
-  };
+  const auto play = [&] { mixer.startVoice(sound); starts.push_back(heard.size() / 2); };
   // Mixes `frames` frames in pieces of `piece`, as an output callback asks for them.
   const auto mix = [&](int frames, int piece) {
     std::vector<std::int16_t> out(2 * static_cast<std::size_t>(frames));
     for (int done = 0; done < frames; done += piece) mixer.mix(out.data() + 2 * done, std::min(piece, frames - done));
+    if (mixer.running) heard.insert(heard.end(), out.begin(), out.end());
     return out;
   };
-  const auto hear = [&](int frames, int piece) {
-    const auto out = mix(frames, piece);
-    heard.insert(heard.end(), out.begin(), out.end());
-  };
   play();
-  hear(1500, 333);
+  mix(1500, 333);
   play();
-  hear(2500, 2500);  // more than a chunk at once
+  mix(2500, 2500);  // more than a chunk at once
   mixer.running = false;
   for (const std::int16_t v : mix(700, 512)) ASSERT_EQ(v, 0);
   play();  // a play while stopped waits as well
   mixer.running = true;
-  hear(1000, 1000);
+  mix(1000, 1000);
 
   const std::vector<float> music = reference.render(static_cast<int>(heard.size() / 2));
   int clipped = 0;
@@ -85,27 +79,21 @@ TEST(Mixer, MixesTheModuleAndOverlappingPlaysClippedAndHoldsStillWhileStopped) {
   EXPECT_GT(clipped, 100);  // the check above did cover clipping, on both sides
 }
 
-TEST(Mixer, APlayWhenEveryVoiceSoundsReplacesTheOldest) {
+TEST(Mixer, APlayWhenEveryVoiceSoundsReplacesTheOldestAndAnEndedPlayFreesItsVoice) {
   // Sound k holds the value k + 1 throughout: the mix tells which plays sound.
   std::vector<StreamSound> sounds;
-  for (int k = 0; k <= Mixer::maxVoices; ++k) sounds.push_back(constant(100, k + 1));
+  for (int k = 0; k <= Mixer::maxVoices; ++k) sounds.push_back(constant(k == 1 ? 10 : 1000, k + 1));
   Mixer mixer;
-  for (const StreamSound& sound : sounds) mixer.startVoice(sound);
-  std::int16_t out[2];
+  for (int k = 0; k < Mixer::maxVoices; ++k) mixer.startVoice(sounds[static_cast<std::size_t>(k)]);
+  std::int16_t out[2 * 20];
+  mixer.mix(out, 20);  // sound 1 has ended: its voice takes the next play, and no other is lost
+  mixer.startVoice(sounds.back());
   mixer.mix(out, 1);
-  EXPECT_EQ(out[0], (Mixer::maxVoices + 1) * (Mixer::maxVoices + 2) / 2 - 1);  // all but the first
-
-  // A play that has ended frees its voice: the next play takes it, and no other is lost.
-  Mixer full;
-  const StreamSound shortSound = constant(10, 1);
-  const StreamSound longSound = constant(1000, 2);
-  full.startVoice(shortSound);
-  for (int k = 1; k < Mixer::maxVoices; ++k) full.startVoice(longSound);
-  std::vector<std::int16_t> skip(2 * 20);
-  full.mix(skip.data(), 20);
-  full.startVoice(shortSound);
-  full.mix(out, 1);
-  EXPECT_EQ(out[0], 2 * (Mixer::maxVoices - 1) + 1);
+  const int all = (Mixer::maxVoices + 1) * (Mixer::maxVoices + 2) / 2;
+  EXPECT_EQ(out[0], all - 2);
+  mixer.startVoice(sounds[1]);  // every voice sounds: the oldest (sound 0) gives way
+  mixer.mix(out, 1);
+  EXPECT_EQ(out[0], all - 1);
 }
 
 TEST(Mixer, MixingAllocatesNothing) {
