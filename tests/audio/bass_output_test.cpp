@@ -1,6 +1,5 @@
-// The audio library as the game uses it, heard through SDL's disk audio driver: a jump from
-// another thread is heard within two buffers, the music sounds, BASS_Stop is silence at
-// once, missing files leave a silent running program, and nothing breaks after BASS_Free.
+// The audio library as the game uses it, heard through SDL's disk audio driver, or silent
+// without output: nothing breaks on a missing file, a bad handle, or a call after BASS_Free.
 #include <gtest/gtest.h>
 
 #include <bass.h>
@@ -80,8 +79,7 @@ TEST_F(BassOutput, AJumpFromAnotherThreadIsHeardWithinTwoBuffersAndTheMusicUntil
   BASS_Free();
   long lead = 0;
   auto out = outputcapture::readOutput(outputPath, bassoutput::framesOutput(), lead);
-  EXPECT_GE(lead, 0) << "the output file holds fewer frames than were mixed, or sound before them";
-  ASSERT_GE(out.size() / 2, bassoutput::framesOutput());
+  ASSERT_GE(lead, 0) << "the output file holds fewer frames than were mixed, or sound before them";
 
   const auto jumpSound = decodeMp3(*readAudioFile(jump.c_str(), 0, 0), rate);
   const long at = outputcapture::findSound(out, *jumpSound, jumpedAt, jumpedAt + 4 * bassoutput::bufferFrames);
@@ -99,11 +97,11 @@ TEST_F(BassOutput, AJumpFromAnotherThreadIsHeardWithinTwoBuffersAndTheMusicUntil
 
 TEST_F(BassOutput, WithOrWithoutOutputOnlyWhatCanPlayIsLoadedAndPlayed) {
   const std::string empty = ::testing::TempDir() + "kestrix_empty_" + std::to_string(getpid());
-  std::ofstream(empty).close();
+  std::ofstream{empty};
   // From memory: behind 7 other bytes and an ID3v2 tag, as many MP3 files start.
   std::vector<std::uint8_t> block{'s', 'o', 'm', 'e', 't', 'h', '.', 'I', 'D', '3', 3, 0, 0, 0, 0, 0, 4, 'T', 'E', 'S', 'T'};
-  const auto bytes = readAudioFile(jump.c_str(), 0, 0);
-  block.insert(block.end(), bytes->begin(), bytes->end());
+  const auto mp3 = readAudioFile(jump.c_str(), 0, 0).value();
+  block.insert(block.end(), mp3.begin(), mp3.end());
   const auto length = static_cast<DWORD>(block.size() - 7);
   const auto song = readAudioFile(music.c_str(), 0, 0);
   // SDL's dummy driver plays into nothing; a driver that does not exist gives no output, and
@@ -146,8 +144,8 @@ TEST_F(BassOutput, EveryCallAfterFreeIsHarmlessWhileAnotherThreadKeepsPlaying) {
   const HSTREAM sound = loadJump(jump);
   EXPECT_EQ(BASS_Init(-1, rate, 0, nullptr), TRUE);  // the second call changes nothing
   EXPECT_EQ(BASS_MusicPlayEx(song, 0, -1, TRUE), TRUE);
-  // The game tick jumps every few milliseconds, before, during and after the shut-down.
-  // A play begun once BASS_Free has returned must be refused, even after a new BASS_Init.
+  // The game tick jumps every few milliseconds; a play begun once BASS_Free has returned is
+  // refused, even after a new BASS_Init.
   std::atomic<bool> freed{false}, done{false};
   std::atomic<int> heard{0}, heardAfterFree{0};
   std::thread tick([&] {
@@ -170,8 +168,7 @@ TEST_F(BassOutput, EveryCallAfterFreeIsHarmlessWhileAnotherThreadKeepsPlaying) {
   // A new start: the old handles stay dead, new ones work.
   ASSERT_EQ(BASS_Init(-1, rate, 0, nullptr), TRUE);
   const HSTREAM again = loadJump(jump);
-  EXPECT_TRUE(again != 0 && again != sound && again != song);
-  EXPECT_EQ(BASS_StreamPlay(again, FALSE, 0), TRUE);
+  EXPECT_TRUE(again != sound && again != song && BASS_StreamPlay(again, FALSE, 0) == TRUE);
   waitForMore(rate / 10);
   done.store(true);
   tick.join();
