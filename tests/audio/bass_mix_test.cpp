@@ -1,7 +1,5 @@
-// The sound layer's parts on their own: the game's two sound files as it reads them and the
-// files it must refuse; the mixer, exactly the clipped sum of the module and every play,
-// silent and still while stopped, the oldest play giving way when all voices sound, and no
-// allocation while mixing.
+// The sound layer's parts on their own: the game's two sound files as it reads them, the
+// files it must refuse, and the mixer, exactly the clipped sum of the module and every play.
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>
 #include <unistd.h>
@@ -36,7 +34,7 @@ TEST(GameMusic, LoadsWithoutAWordFromLibopenmptLastsHalfAMinuteAndLoops) {
   const auto bytes = bytesOf(musicPath);
   std::vector<std::string> log;
   openmpt_module* module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), collect, &log,
-                                                              openmpt_error_func_ignore, nullptr, nullptr, nullptr, nullptr);
+                                                              nullptr, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(module, nullptr);
   EXPECT_TRUE(log.empty()) << log.front();
   EXPECT_GE(openmpt_module_get_duration_seconds(module), 30.0);
@@ -168,7 +166,9 @@ TEST(Mixer, MixesTheModuleAndOverlappingPlaysClippedHoldsStillWhileStoppedAndAll
 TEST(Mixer, APlayWhenEveryVoiceSoundsReplacesTheOldestAndAnEndedPlayFreesItsVoice) {
   // Sound k holds the value k + 1 throughout: the mix tells which plays sound.
   std::vector<StreamSound> sounds;
-  for (int k = 0; k <= Mixer::maxVoices; ++k) sounds.push_back({std::vector<std::int16_t>(k == 1 ? 20 : 2000, static_cast<std::int16_t>(k + 1))});
+  for (std::int16_t k = 0; k <= Mixer::maxVoices; ++k) {
+    sounds.push_back({std::vector<std::int16_t>(k == 1 ? 20 : 2000, static_cast<std::int16_t>(k + 1))});
+  }
   Mixer mixer;
   for (int k = 0; k < Mixer::maxVoices; ++k) mixer.startVoice(sounds[static_cast<std::size_t>(k)]);
   std::int16_t out[2 * 20];

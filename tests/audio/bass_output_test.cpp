@@ -5,7 +5,6 @@
 #include <bass.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -25,11 +24,6 @@ const std::string jump = std::string(KESTRIX_ASSETS_DIR) + "/saltito.mp3";
 
 HMUSIC loadMusic(const std::string& path) { return BASS_MusicLoad(FALSE, path.c_str(), 0, 0, BASS_MUSIC_RAMP); }
 HSTREAM loadJump(const std::string& path) { return BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0); }
-
-bool silent(const std::vector<std::int16_t>& out, std::size_t from, std::size_t to) {
-  return std::all_of(out.begin() + static_cast<long>(std::min(2 * from, out.size())),
-                     out.begin() + static_cast<long>(std::min(2 * to, out.size())), [](std::int16_t v) { return v == 0; });
-}
 
 // Waits, on the output's own clock, for `frames` more frames; the deadline only guards a hang.
 void waitForMore(std::uint64_t frames) {
@@ -86,22 +80,21 @@ TEST_F(BassOutput, AJumpFromAnotherThreadIsHeardWithinTwoBuffersAndTheMusicUntil
   // Heard at most one buffer after the next one starts: the buffer in the device plays first.
   EXPECT_LE(at - static_cast<long>(jumpedAt) + bassoutput::bufferFrames, static_cast<long>(rate * 30 / 1000));
   for (std::size_t i = 0; i < jumpSound->size(); ++i) out[2 * static_cast<std::size_t>(at) + i] -= (*jumpSound)[i];
-  EXPECT_TRUE(silent(out, 0, playedAt)) << "more than the jump sounded before the music";
+  EXPECT_EQ(outputcapture::rms(out, 0, playedAt), 0.0) << "more than the jump sounded before the music";
   EXPECT_GT(outputcapture::rms(out, playedAt, stoppedAt), 0.03);
-  EXPECT_TRUE(silent(out, stoppedAt, startedAt)) << "frames " << stoppedAt << ".." << startedAt;
+  EXPECT_EQ(outputcapture::rms(out, stoppedAt, startedAt), 0.0) << "frames " << stoppedAt << ".." << startedAt;
   EXPECT_GT(outputcapture::rms(out, startedAt, out.size() / 2), 0.03);
 }
 
 TEST_F(BassOutput, WithOrWithoutOutputOnlyWhatCanPlayIsLoadedAndPlayed) {
   const std::string dir = ::testing::TempDir();
   // From memory: behind 7 other bytes and an ID3v2 tag, as many MP3 files start.
-  std::vector<std::uint8_t> block{'s', 'o', 'm', 'e', 't', 'h', '.', 'I', 'D', '3', 3, 0, 0, 0, 0, 0, 4, 'T', 'E', 'S', 'T'};
+  std::vector<std::uint8_t> block{'o', 't', 'h', 'e', 'r', ' ', '.', 'I', 'D', '3', 3, 0, 0, 0, 0, 0, 4, 'T', 'A', 'G', 0};
   const auto mp3 = readAudioFile(jump.c_str(), 0, 0).value();
   block.insert(block.end(), mp3.begin(), mp3.end());
   const auto length = static_cast<DWORD>(block.size() - 7);
   const auto song = readAudioFile(music.c_str(), 0, 0);
-  // SDL's dummy driver plays into nothing; a driver that does not exist gives no output, and
-  // device 0 asks for none: the program runs on, silent.
+  // SDL's dummy driver plays into nothing; a missing driver or device 0 gives no output at all.
   for (const auto& [driver, device] : {std::pair{"dummy", -1}, {"no-such-driver", -1}, {"dummy", 0}}) {
     SCOPED_TRACE(std::string(driver) + " " + std::to_string(device));
     outputcapture::useDriver(driver);
@@ -156,7 +149,6 @@ TEST_F(BassOutput, EveryCallAfterFreeIsHarmlessWhileAnotherThreadKeepsPlaying) {
   EXPECT_EQ(BASS_Start() | BASS_Stop() | BASS_MusicPlayEx(song, 0, -1, TRUE), FALSE);
   EXPECT_EQ(loadMusic(music) | loadJump(jump), 0u);
   BASS_Free();
-  // A new start: the old handles stay dead, new ones work.
   ASSERT_EQ(BASS_Init(-1, rate, 0, nullptr), TRUE);
   const HSTREAM again = loadJump(jump);
   EXPECT_TRUE(again != sound && again != song && BASS_StreamPlay(again, FALSE, 0) == TRUE);

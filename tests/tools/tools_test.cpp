@@ -77,7 +77,6 @@ TEST_F(Tools, ARegularFileIsReplacedAndAnythingElseWrittenThroughAndChecked) {
   writeBytes("pointed", textBytes("old"));
   fs::create_symlink("pointed", "link");
   fs::create_symlink("made", "dangling");
-  // Each target, and where the bytes must land.
   for (const auto& [target, landing] : Rows{{"new", "new"}, {"kept", "kept"}, {"link", "pointed"}, {"dangling", "made"},
                                             {"null", ""}}) {
     platform::files::writeFile(target, "new", 3);
@@ -135,8 +134,7 @@ TEST_F(Tools, WhatCannotBeReadSoundlyIsRefusedWithAMessageThatCannotSteerTheTerm
   appendEntry(past, "", 0);
   appendEntry(steering, "\x1b[2J.pcx", 48);
   appendEntry(steering, "", 48);
-  // Pictures claim sizes far beyond what their bytes could hold, even run-length encoded (a
-  // code and its value give at most 63 bytes).
+  // Pictures claim more than their bytes could hold, even run-length encoded (63 bytes a code).
   fs::create_directory("otra");
   for (const auto& [name, bytes] : std::vector<std::pair<std::string, Bytes>>{
            {"cut.pak", Bytes(game.begin(), game.begin() + 5000)},  // inside a member's data
@@ -324,7 +322,6 @@ TEST_F(Tools, SnapshotWritesTheFrameTheGameComposesAfterTheScript) {
   ASSERT_EQ(runTool("convert", "shot.png -depth 8 rgb:shot.rgb").status, 0);  // ImageMagick reads it back
   const Bytes rgb = readBytes("shot.rgb");
   ASSERT_EQ(rgb.size(), 320u * 240u * 3u);
-  // The same frame made here, from the same archive and keys.
   archivePath = "kestrix.pak";
   loadAssets();
   {
