@@ -47,7 +47,6 @@ class BassOutput : public ::testing::Test {
 TEST_F(BassOutput, AJumpFromAnotherThreadIsHeardWithinTwoBuffersAndTheMusicUntilStopped) {
   outputcapture::useDiskOutput(outputPath);
   ASSERT_EQ(BASS_Init(-1, rate, 0, nullptr), TRUE);
-  ASSERT_TRUE(bassoutput::hasDevice());
   const HSTREAM sound = loadJump(jump);
   const HMUSIC song = loadMusic(music);
   waitForMore(rate / 5);
