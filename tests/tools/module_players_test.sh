@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The game's module as a second, independent player sees it: libxmp's xmp recognises it as
-# Impulse Tracker and finds a length. (libopenmpt's view is in audio_files_test.)
+# Impulse Tracker and finds a length. (libopenmpt's view is in tests/audio/bass_mix_test.cpp.)
 #   module_players_test.sh <module.it>
 set -euo pipefail
 loaded=$(xmp --load-only "$1" 2>&1)
