@@ -13,8 +13,7 @@ struct ToolRun {
   std::string output;
 };
 
-// A whole shell command line, for what a test sets up around a tool: limits, traps,
-// redirections, pipes.
+// A whole shell command line, for what a test sets up around a tool: redirections, pipes.
 inline ToolRun runShell(const std::string& commandLine) {
   ToolRun result;
   FILE* pipe = popen(("(" + commandLine + ") 2>&1").c_str(), "r");
@@ -29,9 +28,8 @@ inline ToolRun runTool(const std::string& program, const std::string& arguments)
   return runShell("'" + program + "' " + arguments);
 }
 
-// A tool's refusal: exit code 1 and a message that holds `reason`.
-inline ::testing::AssertionResult refused(const ToolRun& run, const std::string& reason) {
-  if (run.status == 1 && run.output.find(reason) != std::string::npos) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "exit code " << run.status << " and, without \"" << reason
-                                       << "\":\n" << run.output;
+// A tool's refusal: exit code `status` (1 unless told) and a message that holds `reason`.
+inline ::testing::AssertionResult refused(const ToolRun& run, const std::string& reason, int status = 1) {
+  if (run.status == status && run.output.find(reason) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "exit code " << run.status << " without \"" << reason << "\":\n" << run.output;
 }

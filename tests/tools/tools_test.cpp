@@ -1,0 +1,420 @@
+// The tools: what each makes from good input, and their file safety under real faults. A
+// failed or killed write keeps the old file; a device or a FIFO is written through and stays;
+// every failure ends in a message and exit code 1, even with a display that could show a box;
+// what a tool cannot read soundly it refuses, echoing names only quoted and cut.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <libopenmpt/libopenmpt.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "display/pcx.h"
+#include "display/resource.h"
+#include "game/assets.h"
+#include "platform/files/output_file.h"
+#include "tests/support/archive_bytes.h"
+#include "tests/support/pcx_bytes.h"
+#include "tests/support/run_tool.h"
+#include "tests/support/temp_folder.h"
+#include "tools/art/art.h"
+#include "tools/music/it_writer.h"
+#include "tools/pcx_writer/pcx_writer.h"
+#include "tools/trace/tick_driver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::files::OutputFile;
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+std::string tool(const char* path) { return std::string("'") + path + "' "; }
+const std::string pak = tool(KESTRIX_PAK_PATH), pcx = tool(KESTRIX_PCX_PATH), snapshot = tool(KESTRIX_SNAPSHOT_PATH);
+const std::string trace = tool(KESTRIX_TRACE_PATH);
+
+// The temporary files are hidden (".NAME.PID-N.part"); none may stay behind.
+std::vector<std::string> hiddenFiles() {
+  std::vector<std::string> hidden;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(".")) {
+    if (entry.path().filename().string()[0] == '.') hidden.push_back(entry.path().string());
+  }
+  return hidden;
+}
+
+class Tools : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    for (const std::string name : {"kestrix.pak", "fondo.pcx", "bloque.pcx"}) {
+      fs::copy_file(KESTRIX_ASSETS_DIR "/" + name, name);
+    }
+  }
+};
+
+TEST_F(Tools, ARegularFileIsReplacedAndAnythingElseWrittenThroughAndChecked) {
+  // Private copies of /dev/null and /dev/full.
+  if (mknod("null", S_IFCHR | 0666, makedev(1, 3)) != 0 || mknod("full", S_IFCHR | 0666, makedev(1, 7)) != 0) {
+    GTEST_SKIP() << "no right to make a device node here";
+  }
+  fs::create_symlink("full", "to-full");
+  for (const std::string& command : {trace + "< /dev/null > /dev/full", pak + "list kestrix.pak > /dev/full",
+                                     pcx + "to-ppm bloque.pcx full", pak + "create to-full bloque.pcx"}) {
+    EXPECT_TRUE(refused(runShell(command), "No space left on device")) << command;
+  }
+  writeBytes("plain", {});  // the mode a plain creation gives under this umask
+  writeBytes("kept", textBytes("old"));
+  fs::permissions("kept", fs::perms(0640));
+  writeBytes("pointed", textBytes("old"));
+  fs::create_symlink("pointed", "link");
+  fs::create_symlink("made", "dangling");
+  for (const auto& [target, landing] : Rows{{"new", "new"}, {"kept", "kept"}, {"link", "pointed"}, {"dangling", "made"},
+                                            {"null", ""}}) {
+    platform::files::writeFile(target, "new", 3);
+    EXPECT_TRUE(landing.empty() || readBytes(landing) == textBytes("new")) << target;
+  }
+  EXPECT_EQ(fs::status("new").permissions(), fs::status("plain").permissions());
+  EXPECT_EQ(fs::status("kept").permissions(), fs::perms(0640));
+  EXPECT_TRUE(fs::is_symlink("link") && fs::is_symlink("dangling") && fs::is_symlink("to-full"));
+  EXPECT_TRUE(fs::is_character_file(fs::symlink_status("null")) && fs::is_character_file(fs::symlink_status("full")));
+  OutputFile("kept").write("old", 3);  // never committed
+  EXPECT_EQ(readBytes("kept"), textBytes("new"));
+
+  fs::create_directory("folder");
+  ASSERT_EQ(mkfifo("fifo", 0600), 0);
+  for (const char* target : {"folder", "fifo", "missing/file"}) {  // the FIFO has no reader
+    EXPECT_THROW(OutputFile{target}, std::runtime_error) << target;
+  }
+  const int reader = open("fifo", O_RDONLY | O_NONBLOCK);  // with a reader, written through
+  ASSERT_GE(reader, 0);
+  platform::files::writeFile("fifo", "new", 3);
+  char got[4] = {};
+  EXPECT_EQ(read(reader, got, sizeof got), 3);
+  close(reader);
+  EXPECT_STREQ(got, "new");
+  EXPECT_TRUE(fs::is_fifo("fifo"));
+  EXPECT_EQ(hiddenFiles(), std::vector<std::string>{});
+}
+
+TEST_F(Tools, AFailedWriteKeepsTheOldFileAndSaysSo) {
+  ASSERT_EQ(runShell(pcx + "to-ppm fondo.pcx in.ppm").status, 0);
+  fs::create_directory("art");
+  const Bytes old = textBytes("\x89PNG\r\n\x1a\n old");  // a PNG's start, which kestrix-snapshot may replace
+  // Every tool that writes a file, and the file it writes, under a size limit of 512 bytes.
+  for (const auto& [command, file] : Rows{
+           {pak + "create out fondo.pcx", "out"}, {pak + "extract kestrix.pak FONDO.PCX out", "out"},
+           {pcx + "to-ppm fondo.pcx out", "out"}, {pcx + "to-pcx in.ppm out", "out"}, {snapshot + "out < /dev/null", "out"},
+           {tool(KESTRIX_ART_PATH) + "art", "art/pacod1.pcx"},  // the first it writes
+           {tool(KESTRIX_MUSIC_PATH) + "out", "out"}, {tool(KESTRIX_SOUND_PATH) + "out", "out"}}) {
+    writeBytes(file, old);
+    EXPECT_TRUE(refused(runShell("trap '' XFSZ; ulimit -f 1; " + command), "File too large")) << command;
+    EXPECT_EQ(readBytes(file), old) << command;
+  }
+  // Killed while writing, by the limit's own signal: the old file stays whole as well.
+  EXPECT_EQ(runShell("ulimit -f 1; " + pak + "create out fondo.pcx").status, 128 + SIGXFSZ);
+  EXPECT_EQ(readBytes("out"), old);
+  const std::vector<std::string> leftOver = hiddenFiles();  // only the killed one's temporary file
+  ASSERT_EQ(leftOver.size(), 1u);
+  EXPECT_EQ(leftOver[0].rfind("./.out.", 0), 0u) << leftOver[0];
+}
+
+TEST_F(Tools, WhatCannotBeReadSoundlyIsRefusedWithAMessageThatCannotSteerTheTerminal) {
+  const Bytes game = readBytes("kestrix.pak");
+  Bytes past, steering;  // a member past the end of the file; a name that would clear the screen
+  appendEntry(past, "lost.bin", 5000);
+  appendEntry(past, "", 0);
+  appendEntry(steering, "\x1b[2J.pcx", 48);
+  appendEntry(steering, "", 48);
+  // Pictures claim more than their bytes could hold, even run-length encoded (63 bytes a code).
+  fs::create_directory("otra");
+  for (const auto& [name, bytes] : std::vector<std::pair<std::string, Bytes>>{
+           {"cut.pak", Bytes(game.begin(), game.begin() + 5000)},  // inside a member's data
+           {"cutdir.pak", Bytes(game.begin(), game.begin() + 58)},  // inside the directory
+           {"past.pak", past}, {"steering.pak", steering}, {"a.pcx", textBytes("a")}, {"otra/A.PCX", textBytes("b")},
+           {"\x1b[2J.pcx", textBytes("x")}, {"new\nline", textBytes("x")}, {"sixteen-chars.pc", textBytes("x")},
+           {"four.pcx", pcxFile({.bitsPerPixel = 4})}, {"short.pcx", pcxFile({.width = 4, .height = 4}, {1, 2, 3})},
+           {"huge.pcx", pcxFile({.width = 65535, .height = 16000})},
+           {"runs.pcx", pcxFile({.width = 4000, .height = 4000}, {0xFF, 1, 0xFF, 2, 0xFF, 3, 0xFF, 4})},
+           {"raw.pcx", pcxFile({.width = 100, .height = 100, .planes = 1, .encoding = 0}, {1, 2, 3, 4, 5, 6, 7, 8})},
+           {"in.ppm", textBytes("P6 1 1 255\nabc")}, {"long.txt", textBytes("LEFT\n" + std::string(10 << 20, 'A'))}}) {
+    writeBytes(name, bytes);
+  }
+  ASSERT_EQ(mkfifo("fifo", 0600), 0);
+  fs::create_symlink("a.pcx", "again");
+  writeBytes("huge", {});
+  fs::resize_file("huge", std::uint64_t{2200} << 20);  // sparse: nothing to read
+
+  const auto ppm = [](const std::string& text) { return "printf '" + text + "' | " + pcx + "to-pcx /dev/stdin out"; };
+  struct Refusal {
+    std::string command, reason;
+    int status = 1;
+  };
+  for (const Refusal& r : std::vector<Refusal>{
+           {pak + "list cut.pak", "kestrix-pak: cut.pak: "}, {pak + "extract cut.pak FONDO.PCX out", "cut short"},
+           {pak + "list cutdir.pak", "cut short"}, {pak + "list past.pak", "cut short"},
+           {pak + "list fondo.pcx", "not an archive"}, {pak + "list steering.pak", "not an archive"},
+           {pak + "list .", "it is a folder"}, {pak + "create out a.pcx sixteen-chars.pc", "sixteen-chars.pc"},
+           {pak + "create out a.pcx otra/A.PCX", "A.PCX"}, {pak + "create out missing.pcx", "missing.pcx"},
+           {pak + "create out '\x1b[2J.pcx'", "printable"}, {pak + "create out 'new\nline'", "printable"},
+           {pak + "create out fifo", "it is a FIFO"}, {pak + "create out /dev/zero", "it is a device"},
+           {pak + "create out huge", "2 GiB"}, {pak + "create a.pcx a.pcx", "it is the input"},
+           {pak + "create again a.pcx", "it is the input"}, {pak + "extract kestrix.pak A kestrix.pak", "it is the input"},
+           {pcx + "to-ppm four.pcx out", "UNICAMENTE IMPLEMENTADO 8 BITS POR PIXEL Y PLANO."},
+           {pcx + "to-ppm short.pcx out", "EL FICHERO short.pcx ESTA INCOMPLETO"},
+           {pcx + "to-ppm huge.pcx out", "kestrix-pcx: huge.pcx: a 65535 x 16000"},
+           {pcx + "to-ppm runs.pcx out", "kestrix-pcx: runs.pcx: 8 bytes of image data cannot hold the 4000 x 4000"},
+           {pcx + "to-ppm raw.pcx out", "cannot hold the 100 x 100"},
+           {pcx + "to-ppm fifo out", "NO ES DE FORMATO PCX"},  // nobody writes it: it reads as empty
+           {pcx + "to-ppm /dev/zero out", "it is a device"}, {pcx + "to-pcx in.ppm in.ppm", "it is the input"},
+           {ppm("P3\\n1 1\\n255\\n1 2 3\\n"), "not a binary PPM"}, {ppm("P6\\n0 1\\n255\\n"), "has no pixels"},
+           {ppm("P6\\n2 2\\n255\\nabc"), "ends before its last pixel"}, {ppm("P6\\n1 1\\n0\\nabc"), "maximum value is not"},
+           {ppm("P6\\n1 1\\n2\\n\\1\\2\\3"), "above the maximum"}, {snapshot + "kestrix.pak < /dev/null", "not a PNG picture"},
+           {"printf 'LEFT\\nJUMP\\n' | " + trace, "line 2: unknown key \"JUMP\"", 2},
+           {"printf 'JUMP\\033[31m\\007%0500d' 0 | " + trace, "line 1: ", 2},
+           {trace + "< long.txt", "line 2 is longer", 2}, {"head -c 5000 /dev/zero | " + trace, "line 1 is longer", 2},
+           {pak, "usage", 2}, {pak + "create out", "usage", 2}, {pcx + "to-ppm out", "usage", 2}}) {
+    const ToolRun run = runShell(r.command);
+    EXPECT_TRUE(refused(run, r.reason, r.status)) << r.command;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_TRUE(line.size() < 200 && std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+          << r.command << ": " << line.substr(0, 200);
+    }
+  }
+  EXPECT_FALSE(fs::exists("out"));
+  EXPECT_EQ(readBytes("a.pcx"), textBytes("a"));
+  EXPECT_EQ(readBytes("in.ppm"), textBytes("P6 1 1 255\nabc"));
+  EXPECT_EQ(readBytes("kestrix.pak"), game);
+}
+
+TEST_F(Tools, ARefusedInputEndsOnStandardErrorEvenWithADisplay) {
+  fs::create_directory("empty");  // no pictures here
+  writeBytes("empty/bad.pcx", textBytes("junk"));
+  for (const auto& [command, message] :
+       Rows{{pcx + "to-ppm bad.pcx o.ppm", "kestrix-pcx: EL FICHERO bad.pcx NO ES DE FORMATO PCX"},
+            {snapshot + "o.png < /dev/null", "kestrix-snapshot: No encuentro el fichero \"pacoi1.pcx\""}}) {
+    // A box would wait for ever: the time limit turns that into a failure.
+    EXPECT_TRUE(refused(runShell("cd empty && timeout -k 5 60 xvfb-run -a " + command), message)) << command;
+  }
+  EXPECT_FALSE(fs::exists("empty/o.png") || fs::exists("empty/o.ppm"));
+}
+
+TEST_F(Tools, RunFiguresNeverReplaceAnotherFileAndTellTheirFailures) {
+  writeBytes("old.txt", textBytes("frames 3\n"));
+  fs::create_directory("folder");
+  ASSERT_EQ(mkfifo("fifo", 0600), 0);
+  // The game, without a display, ends at once; it writes its figures on the way out.
+  for (const auto& [target, written] : std::vector<std::pair<std::string, bool>>{
+           {"kestrix.pak", false}, {"old.txt", true}, {"folder", false}, {"fifo", false}}) {
+    const ToolRun run = runShell("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "
+                                 "KESTRIX_STATS=" + target + " timeout 20 " + tool(KESTRIX_GAME_PATH));
+    EXPECT_NE(run.status, 124) << target;  // a FIFO without a reader must not hold the exit
+    EXPECT_EQ(run.output.find("KESTRIX_STATS: ") == std::string::npos, written) << target << "\n" << run.output;
+  }
+  EXPECT_EQ(readBytes("kestrix.pak"), readBytes(KESTRIX_ASSETS_DIR "/kestrix.pak"));
+  const Bytes figures = readBytes("old.txt");
+  EXPECT_EQ(std::string(figures.begin(), figures.end()).substr(0, 9), "frames 0\n");
+}
+
+Bytes joined(const std::string& head, const Bytes& tail) {
+  Bytes bytes = textBytes(head);
+  bytes.insert(bytes.end(), tail.begin(), tail.end());
+  return bytes;
+}
+
+TEST_F(Tools, TheyRemakeTheCommittedAssetsAndTheGameReadsThePicturesAsDrawn) {
+  for (const auto& [program, name] : {std::pair{KESTRIX_MUSIC_PATH, "cagadon.it"}, {KESTRIX_SOUND_PATH, "saltito.mp3"}}) {
+    ASSERT_EQ(runTool(program, name).status, 0) << program;
+    EXPECT_EQ(readBytes(name), readBytes(std::string(KESTRIX_ASSETS_DIR "/") + name)) << name;
+  }
+  ASSERT_EQ(runShell(tool(KESTRIX_ART_PATH) + ".").status, 0);
+  std::string members;
+  for (const Picture& picture : gamePictures()) {  // in the order the game loads them
+    EXPECT_EQ(readBytes(picture.name), readBytes(KESTRIX_ASSETS_DIR "/" + picture.name)) << picture.name;
+    members += " " + picture.name;
+  }
+  ASSERT_EQ(runShell(pak + "create kestrix.pak" + members).status, 0);
+  EXPECT_EQ(readBytes("kestrix.pak"), readBytes(KESTRIX_ASSETS_DIR "/kestrix.pak"));
+  archivePath = KESTRIX_ASSETS_DIR "/kestrix.pak";
+  for (const Picture& picture : gamePictures()) {
+    std::vector<std::uint32_t> loaded(picture.pixels.size());
+    std::string name = picture.name;
+    loadPcx(name.data(), loaded.data(), loaded.size() * 4, nullptr);
+    EXPECT_EQ(loaded, picture.pixels) << picture.name;
+  }
+}
+
+TEST_F(Tools, PakListsAndExtractsWhatWentInEachMemberRunningToTheNextOnesStart) {
+  fs::create_directory("arte");
+  writeBytes("arte/Fondo.pcx", textBytes("background"));
+  writeBytes("pompa.pcx", textBytes("bubble"));
+  writeBytes("vacio", Bytes{});
+  ASSERT_EQ(runShell(pak + "create made.pak arte/Fondo.pcx vacio pompa.pcx").status, 0);
+  Bytes odd;  // members stored out of order, and an entry after the directory's end
+  appendEntry(odd, "late.bin", 100);
+  appendEntry(odd, "early.bin", 96);
+  appendEntry(odd, "", 0);
+  appendEntry(odd, "hidden.bin", 96);
+  appendText(odd, "EARLlate-and-more");
+  writeBytes("odd.pak", odd);
+  // Four entries (one the end), then the data in order; the empty member starts where the next one does.
+  EXPECT_EQ(runShell(pak + "list made.pak").output, "Fondo.pcx 96 10\nvacio 106 0\npompa.pcx 106 6\n");
+  EXPECT_EQ(runShell(pak + "list odd.pak").output, "late.bin 100 13\nearly.bin 96 4\n");
+  for (const auto& [archive, member, data] : {std::tuple{"made.pak", "POMPA.PCX", "bubble"}, {"made.pak", "vacio", ""},
+                                              {"made.pak", "fondo.PCX", "background"}, {"odd.pak", "EARLY.BIN", "EARL"}}) {
+    ASSERT_EQ(runShell(pak + "extract " + std::string(archive) + " " + member + " out").status, 0) << member;
+    EXPECT_EQ(readBytes("out"), textBytes(data)) << member;
+  }
+  EXPECT_TRUE(refused(runShell(pak + "extract odd.pak hidden.bin h.bin"), "no member \"hidden.bin\""));
+}
+
+TEST_F(Tools, PcxMakesAPictureOfAPpmAndAPpmOfAnyPictureAsTheGameSeesIt) {
+  // A comment in the header, as editors write them; 16-bit samples, scaled to 8 bits.
+  for (const auto& [ppm, pixels] : std::vector<std::pair<Bytes, std::vector<std::uint32_t>>>{
+           {joined("P6\n# made by hand\n3 1\n255\n", {0, 15, 30, 45, 60, 75, 225, 240, 255}), {0x000F1E, 0x2D3C4B, 0xE1F0FF}},
+           {joined("P6 1 1 65535\n", {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00}), {0xFF8000}}}) {
+    writeBytes("in.ppm", ppm);
+    ASSERT_EQ(runShell(pcx + "to-pcx in.ppm out.pcx").status, 0);
+    EXPECT_EQ(decodePixels(readBytes("out.pcx"), pixels.size()), pixels);
+  }
+  // Read once, from a pipe; one-plane pictures through their palette, or as grey.
+  const std::uint8_t indices[] = {0, 1, 2};
+  const std::uint32_t rgb[] = {0x000F1E, 0x2D3C4B, 0xE1F0FF};
+  Bytes palette(768, 0);
+  palette[3] = 0xAA;  // entry 1: red
+  palette[8] = 0xBB;  // entry 2: blue
+  for (const auto& [picture, ppm] : std::vector<std::pair<Bytes, Bytes>>{
+           {encodePcx3(rgb, 1, 3, true), joined("P6\n1 3\n255\n", {0, 15, 30, 45, 60, 75, 225, 240, 255})},
+           {encodePcx1(indices, 3, 1, true, palette.data()), joined("P6\n3 1\n255\n", {0, 0, 0, 0xAA, 0, 0, 0, 0, 0xBB})},
+           {encodePcx1(indices, 3, 1, false, nullptr), joined("P6\n3 1\n255\n", {0, 0, 0, 1, 1, 1, 2, 2, 2})}}) {
+    writeBytes("in.pcx", picture);
+    ASSERT_EQ(runShell("cat in.pcx | " + pcx + "to-ppm /dev/stdin out.ppm").status, 0);
+    EXPECT_EQ(readBytes("out.ppm"), ppm);
+  }
+}
+
+TEST_F(Tools, TracePrintsTheStartUpStepAndOneLinePerTickOfTheScript) {
+  // Names in any case, commas or blanks between them; Windows line ends; no final newline.
+  for (const auto& [script, lines] :
+       {std::pair{"\nright\nUP SPACE\n\nleft,space\n",
+                  "0 10 231 1 0 0 0\n1 10 231 1 0 0 0\n2 11 231 1 0 0 0\n3 11 231 1 34 10 1\n"
+                  "4 11 230 1 33 9 0 0:16,230,30\n5 10 229 -1 32 8 0 0:18,230,29\n"},
+        {"RIGHT\r\nRIGHT", "0 10 231 1 0 0 0\n1 11 231 1 0 0 0\n2 12 231 1 0 0 0\n"}}) {
+    writeBytes("keys.txt", textBytes(script));
+    EXPECT_EQ(runShell(trace + "< keys.txt; echo exit $?").output, std::string(lines) + "exit 0\n");
+  }
+}
+
+TEST_F(Tools, SnapshotWritesTheFrameTheGameComposesAfterTheScript) {
+  writeBytes("script.txt", textBytes("RIGHT\nRIGHT SPACE\nSPACE\nUP\n\n\n"));
+  ASSERT_EQ(runShell(snapshot + "shot.png < script.txt").status, 0);
+  ASSERT_EQ(runTool("convert", "shot.png -depth 8 rgb:shot.rgb").status, 0);  // ImageMagick reads it back
+  const Bytes rgb = readBytes("shot.rgb");
+  ASSERT_EQ(rgb.size(), 320u * 240u * 3u);
+  archivePath = "kestrix.pak";
+  loadAssets();
+  {
+    TickDriver driver(false);
+    driver.startUp();
+    for (const TickKeys& keys : {TickKeys{.right = true}, TickKeys{.right = true, .space = true},
+                                 TickKeys{.space = true}, TickKeys{.up = true}, TickKeys{}, TickKeys{}}) {
+      driver.tick(keys);
+    }
+  }
+  const std::uint32_t* frame = composeFrame();
+  int differences = 0;
+  for (std::size_t i = 0; i < 320u * 240u; ++i) {
+    differences += (static_cast<std::uint32_t>(rgb[3 * i]) << 16 | rgb[3 * i + 1] << 8 | rgb[3 * i + 2]) != frame[i];
+  }
+  releaseAssets();
+  EXPECT_EQ(differences, 0);
+}
+
+TEST(PcxWriter, PicturesComeBackThroughTheLoader) {
+  for (const std::uint32_t w : {1, 2, 63, 64, 65, 127, 320}) {
+    for (const bool runLength : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "width " << w << " rle " << runLength);
+      // Long runs, short runs, and values at and above 0xC0.
+      std::vector<std::uint32_t> rgb;
+      for (std::uint32_t i = 0; i < w * 6; ++i) {
+        const std::uint32_t x = i % w, y = i / w;
+        rgb.push_back(y < 2 ? ((x / 40) % 2 ? 0x00FF00u : 0x102030u) : y < 4 ? (x / 2 * 3 % 256) << 16 | y << 8 | 0xC0
+                                                                         : (x * 73856093u ^ y * 2654435761u) >> 8);
+      }
+      const int width = static_cast<int>(w);
+      EXPECT_EQ(decodePixels(encodePcx3(rgb.data(), width, 6, runLength), rgb.size()), rgb);
+      std::vector<std::uint8_t> indices(rgb.begin(), rgb.end()), got(rgb.size());  // the low bytes
+      std::vector<unsigned char> palette(768), gotPalette(768);
+      for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<unsigned char>(i * 11);
+      decodePcx(encodePcx1(indices.data(), width, 6, runLength, palette.data()), got.data(), got.size(), gotPalette.data());
+      EXPECT_EQ(got, indices);
+      EXPECT_EQ(gotPalette, palette);
+    }
+  }
+}
+
+TEST(PcxWriter, RowsArePaddedToAnEvenLengthAndSizesTheHeaderCannotHoldRefused) {
+  const std::uint8_t indices[] = {1, 1, 1, 2, 2, 2};  // 3 × 2
+  const std::vector<unsigned char> file = encodePcx1(indices, 3, 2, true, nullptr);
+  EXPECT_EQ(file[66] | file[67] << 8, 4);
+  EXPECT_EQ(std::vector<unsigned char>(file.begin() + 128, file.end()),
+            (std::vector<unsigned char>{0xC3, 1, 0, 0xC3, 2, 0}));  // a run stays in its row
+  const std::uint32_t pixel = 0;
+  EXPECT_THROW(encodePcx3(&pixel, 0, 1, true), std::invalid_argument);
+  EXPECT_THROW(encodePcx3(&pixel, 1, 65537, true), std::invalid_argument);
+}
+
+ItModule oneNote() {
+  ItModule m;
+  m.channels = 3;
+  std::vector<std::int16_t> square(50, 12000);
+  square.resize(100, -12000);
+  m.samples.push_back(ItSample{.name = "", .pcm = square, .c5Speed = 26163, .loop = true, .loopEnd = 100});
+  m.patterns.emplace_back(32, 3);
+  m.patterns[0].at(0, 1) = ItCell{itMiddleC, 1, 64, 0, 0};
+  m.patterns[0].at(0, 2) = ItCell{itNoteCut, 0, -1, 0, 0};
+  m.patterns[0].at(1, 0) = ItCell{itNoNote, 0, 20, 19, 0xC3};  // volume 20, effect S, parameter C3
+  m.orders = {0, 0};
+  return m;
+}
+
+TEST(ItWriter, WritesWhatLibopenmptReadsAsMadeAndPlaysWithoutComplaint) {
+  const auto b = writeIt(oneNote());
+  std::vector<std::string> log;
+  const auto collect = [](const char* text, void* user) { static_cast<std::vector<std::string>*>(user)->push_back(text); };
+  openmpt_module* m = openmpt_module_create_from_memory2(b.data(), b.size(), collect, &log, openmpt_error_func_ignore,
+                                                         nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(m, nullptr);
+  EXPECT_TRUE(log.empty()) << log.front();
+  for (const auto& [row, channel, cell] : std::vector<std::tuple<int, int, std::string>>{
+           {0, 0, "... .. .. ..."}, {0, 1, "C-5 01v40 ..."}, {0, 2, "^^^ .. .. ..."}, {1, 0, "... ..v14 SC3"}}) {
+    const char* text = openmpt_module_format_pattern_row_channel(m, 0, row, channel, 0, 1);
+    EXPECT_EQ(text, cell) << row << " " << channel;
+    openmpt_free_string(text);
+  }
+  // Two rounds of 32 rows at speed 6, tempo 125: 7.68 s.
+  EXPECT_NEAR(openmpt_module_get_duration_seconds(m), 7.68, 0.01);
+  openmpt_module_destroy(m);
+}
+
+TEST(ItWriter, RefusesWhatTheFormatCannotHold) {
+  for (const auto& change : std::vector<void (*)(ItModule&)>{
+           [](ItModule& m) { m.orders = {1}; }, [](ItModule& m) { m.patterns[0].at(3, 0).sample = 2; },
+           [](ItModule& m) { m.patterns[0].at(3, 0).note = 120; }, [](ItModule& m) { m.samples[0].loopEnd = 101; },
+           [](ItModule& m) { m.channels = 65; }, [](ItModule& m) { m.patterns[0] = ItPattern(201, 3); }}) {
+    ItModule m = oneNote();
+    change(m);
+    EXPECT_THROW(writeIt(m), std::invalid_argument);
+  }
+}
+
+}  // namespace
