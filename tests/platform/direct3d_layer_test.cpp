@@ -28,16 +28,8 @@ TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
   const HWND window = testsupport::makeLayerWindow();
   IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
   ASSERT_NE(direct3D, nullptr);
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = 64;
-  parameters.BackBufferHeight = 48;
-  parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.hDeviceWindow = window;
-  IDirect3DDevice8* device = nullptr;
-  ASSERT_EQ(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                   &device),
-            D3D_OK);
+  IDirect3DDevice8* device = testsupport::makeDevice(direct3D, window, 64, 48);
+  ASSERT_NE(device, nullptr);
   // A 2×2 texture (black, white / white, black) on a quad over the 64×48 back buffer, set up
   // as the library sets up its own.
   IDirect3DTexture8* texture = nullptr;

@@ -50,16 +50,8 @@ TEST(FullScreenOnBareX, TakingAWindowOverMakesItCoverTheScreen) {
   window = testsupport::makeLayerWindow("Take-over by Direct3D", 320, 240);
   IDirect3D8* direct3D = Direct3DCreate8(D3D_SDK_VERSION);
   ASSERT_NE(direct3D, nullptr);
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = 800;
-  parameters.BackBufferHeight = 600;
-  parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.hDeviceWindow = window;
-  IDirect3DDevice8* device = nullptr;
-  ASSERT_EQ(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &parameters, &device),
-            D3D_OK);
+  IDirect3DDevice8* device = testsupport::makeDevice(direct3D, window, 800, 600);
+  ASSERT_NE(device, nullptr);
   EXPECT_TRUE(reachesSize("Take-over by Direct3D", "1024x768"));
   device->Release();
   direct3D->Release();

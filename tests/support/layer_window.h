@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <d3d8.h>
 
 #include <cstdlib>
 
@@ -30,6 +31,20 @@ inline HWND makeLayerWindow(const char* title = "Kestrix layer test", int width 
   return registered ? CreateWindowExA(0, "Kestrix layer test", title, WS_POPUP, 0, 0, width, height, nullptr,
                                       nullptr, nullptr, nullptr)
                     : nullptr;
+}
+
+// A Direct3D device on `window` with a back buffer of this size; null when refused.
+inline IDirect3DDevice8* makeDevice(IDirect3D8* direct3D, HWND window, UINT width, UINT height) {
+  D3DPRESENT_PARAMETERS parameters{};
+  parameters.BackBufferWidth = width;
+  parameters.BackBufferHeight = height;
+  parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
+  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  parameters.hDeviceWindow = window;
+  IDirect3DDevice8* device = nullptr;
+  const HRESULT result = direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                                D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device);
+  return result == D3D_OK ? device : nullptr;
 }
 
 }  // namespace testsupport
