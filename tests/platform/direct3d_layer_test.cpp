@@ -5,10 +5,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <random>
+#include <vector>
 #include <string>
 
+#include "platform/directx/linear_stretch_rows.h"
 #include "platform/directx/live_objects.h"
 #include "platform/directx/screen_capture.h"
 #include "tests/support/headless_video.h"
@@ -85,5 +90,28 @@ TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
 
 INSTANTIATE_TEST_SUITE_P(BothWays, Direct3DLayer, ::testing::Values("1", "0"),
                          [](const auto& test) { return std::string(test.param[0] == '1' ? "Software" : "Renderer"); });
+
+// The software way's filter rows: the SIMD ones give the plain ones' bytes, whichever the CPU picks.
+TEST(LinearStretch, TheSimdRowsGiveThePlainRowsBytes) {
+  std::mt19937 random(7);
+  for (int width : {1, 3, 8, 9, 1021}) {
+    std::vector<std::uint32_t> upper(width + 1), lower(width + 1), plain(width), fast(width);
+    std::generate(upper.begin(), upper.end(), std::ref(random));  // top bytes set too: the output's are 0 all the same
+    std::generate(lower.begin(), lower.end(), std::ref(random));
+    std::vector<dx::StretchTap> taps;
+    for (int x = 0; x < width; ++x) taps.push_back(dx::makeTap(static_cast<int>(random() % width), static_cast<int>(random() % 257)));
+    dx::widenRowPlain(upper.data(), taps.data(), plain.data(), width);
+    dx::widenRowSse2(upper.data(), taps.data(), fast.data(), width);
+    EXPECT_EQ(fast, plain) << "widen, width " << width;
+    for (int weight : {0, 1, 128, 255, 256}) {
+      dx::mixRowsPlain(upper.data(), lower.data(), weight, plain.data(), width);
+      dx::mixRowsSse2(upper.data(), lower.data(), weight, fast.data(), width);
+      EXPECT_EQ(fast, plain) << "mix SSE2, width " << width << ", weight " << weight;
+      if (!dx::hasAvx2()) continue;
+      dx::mixRowsAvx2(upper.data(), lower.data(), weight, fast.data(), width);
+      EXPECT_EQ(fast, plain) << "mix AVX2, width " << width << ", weight " << weight;
+    }
+  }
+}
 
 }  // namespace
