@@ -15,6 +15,7 @@
 #include "platform/bass/file_bytes.h"
 #include "platform/bass/mp3_decode.h"
 #include "platform/bass/output_capture.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -28,11 +29,8 @@ HSTREAM loadJump(const std::string& path) { return BASS_StreamCreateFile(FALSE, 
 // Waits, on the output's own clock, for `frames` more frames; the deadline only guards a hang.
 void waitForMore(std::uint64_t frames) {
   const std::uint64_t until = bassoutput::framesOutput() + frames;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (bassoutput::framesOutput() < until) {
-    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the output stopped at " << bassoutput::framesOutput();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+  ASSERT_TRUE(testsupport::waitUntil([until] { return bassoutput::framesOutput() >= until; }, 30))
+      << "the output stopped at " << bassoutput::framesOutput();
 }
 
 class BassOutput : public ::testing::Test {

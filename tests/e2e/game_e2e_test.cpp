@@ -15,6 +15,7 @@
 #include "game/game_state.h"
 #include "tests/e2e/expected_screen.h"
 #include "tests/e2e/game_session.h"
+#include "tests/support/wait_until.h"
 
 namespace e2e {
 namespace {
@@ -226,13 +227,11 @@ TEST(GameOnScreen, JumpsKeepsTickingWhileMinimisedAndBlowsABubble) {
   game.xdotool("keyup Up");
   game.xdotool("windowunmap --sync " + game.window());
   // Once the game has seen it, its main thread sleeps: a fifth of a second under 2 ms of CPU.
-  bool asleep = false;
-  for (const double end = nowSeconds() + 5; !asleep && nowSeconds() < end;) {
+  EXPECT_TRUE(testsupport::waitUntil([&game] {
     const std::int64_t from = game.mainThreadCpuNs();
     sleepSeconds(0.2);
-    asleep = game.mainThreadCpuNs() - from < 2'000'000;
-  }
-  EXPECT_TRUE(asleep) << "minimised, the main thread keeps working";
+    return game.mainThreadCpuNs() - from < 2'000'000;
+  }, 5)) << "minimised, the main thread keeps working";
   sleepSeconds(std::max(0.0, inTheAir + 1.2 - nowSeconds()));  // minimised for longer than the jump
   // Without a window manager nobody gives the mapped window the keyboard; a manager would.
   game.xdotool("windowmap --sync " + game.window() + " windowfocus --sync " + game.window());

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "tests/support/run_tool.h"
+#include "tests/support/wait_until.h"
 // After gtest, whose names Xlib's macros (None) would break.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -62,8 +63,7 @@ bool GameSession::waitForWindow(double seconds) {
 }
 
 int GameSession::waitForExit(double seconds) {
-  for (const double end = nowSeconds() + seconds; running() && nowSeconds() < end;) sleepSeconds(0.02);
-  return running() ? -1 : exitCode_;
+  return testsupport::waitUntil([this] { return !running(); }, seconds) ? exitCode_ : -1;
 }
 
 std::string GameSession::errorOutput() const {

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <optional>
 #include <thread>
 
 #include "display/keyboard.h"
 #include "game/game_state.h"
 #include "platform/bass_record/bass_record.h"
+#include "tests/support/wait_until.h"
 #include "tools/trace/tick_driver.h"
 
 namespace {
@@ -51,10 +51,7 @@ TEST(TickThreads, TheJumpSoundStartsWhenDrawingCanReadTheStateAgain) {
       snapshotGameState(snapshot);
       copied.store(true);
     });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!copied.load() && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    copiedInTime = copied.load();
+    copiedInTime = testsupport::waitUntil([&copied] { return copied.load(); }, 5);
   });
   driver.tick(TickKeys{.up = true});
   if (drawing) drawing->join();

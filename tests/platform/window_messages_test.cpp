@@ -9,6 +9,7 @@
 #include <functional>
 #include <future>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/testing/synthetic_events.h"
@@ -190,19 +191,16 @@ TEST_F(WindowLayer, ThePointerOverAVisibleWindowAsksForTheCursor) {
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));  // the default handling: the class cursor
 }
 
-// KESTRIX_WINDOW on a 1024×768 work area: a scale that fits, the largest that does, or none.
+// KESTRIX_WINDOW on a work area 768 high: a scale that fits, the largest that does, or none.
 TEST(DevelopmentWindow, ASettingBecomesAScaleThatFitsOrFullScreen) {
-  struct Case {
-    const char* setting;
-    int width, scale;
-    bool complains;
-  } cases[] = {{nullptr, 1024, 0, false}, {"", 1024, 0, false}, {"2", 1024, 2, false}, {"3", 1024, 3, false},
-               {"4", 1024, 3, true},      {"99999999999", 1024, 3, true}, {"0", 1024, 0, true}, {"-2", 1024, 0, true},
-               {"2x", 1024, 0, true},     {"1", 300, 0, true}};
-  for (const Case& c : cases) {
+  const std::tuple<const char*, int, int, bool> cases[] = {  // setting, screen width, scale, complaint
+      {nullptr, 1024, 0, false}, {"", 1024, 0, false}, {"2", 1024, 2, false}, {"3", 1024, 3, false},
+      {"4", 1024, 3, true},      {"99999999999", 1024, 3, true}, {"0", 1024, 0, true}, {"-2", 1024, 0, true},
+      {"2x", 1024, 0, true},     {"1", 300, 0, true}};
+  for (const auto& [setting, screenWidth, scale, complains] : cases) {
     std::string complaint;
-    EXPECT_EQ(platform::windowScaleFor(c.setting, c.width, 768, complaint), c.scale) << (c.setting ? c.setting : "unset");
-    EXPECT_EQ(!complaint.empty(), c.complains) << complaint;
+    EXPECT_EQ(platform::windowScaleFor(setting, screenWidth, 768, complaint), scale) << (setting ? setting : "unset");
+    EXPECT_EQ(!complaint.empty(), complains) << complaint;
   }
 }
 
