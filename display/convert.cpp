@@ -24,11 +24,12 @@ ConvertRow rowTo24Fast() {
   return chosen;
 }
 
-// AVX2's multiply-adds pack sixteen 16-bit pixels in fewer steps than SSE2 takes for eight.
+// AVX2's multiply-adds pack sixteen 16-bit pixels in fewer steps than SSE2 takes for eight;
+// AVX-512BW's in about half of AVX2's, with no reordering after the narrowing.
 ConvertRow rowTo16Fast(int green6Bit) {
-  static const bool avx2 = hasAvx2();
-  if (green6Bit != 0) return avx2 ? rowTo565Avx2 : rowTo565Sse2;
-  return avx2 ? rowTo555Avx2 : rowTo555Sse2;
+  static const int best = hasAvx512bw() ? 2 : hasAvx2() ? 1 : 0;
+  if (green6Bit != 0) return best == 2 ? rowTo565Avx512 : best == 1 ? rowTo565Avx2 : rowTo565Sse2;
+  return best == 2 ? rowTo555Avx512 : best == 1 ? rowTo555Avx2 : rowTo555Sse2;
 }
 
 }  // namespace

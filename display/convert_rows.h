@@ -28,3 +28,9 @@ bool hasSsse3();
 void rowTo565Avx2(const std::uint32_t* source, void* destination, int width);
 void rowTo555Avx2(const std::uint32_t* source, void* destination, int width);
 bool hasAvx2();
+
+// The same with AVX-512BW, sixteen pixels in one register. Call them only where
+// hasAvx512bw() holds (they are the plain loops where the build is not for x86).
+void rowTo565Avx512(const std::uint32_t* source, void* destination, int width);
+void rowTo555Avx512(const std::uint32_t* source, void* destination, int width);
+bool hasAvx512bw();

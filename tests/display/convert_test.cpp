@@ -34,7 +34,8 @@ void expectRows(const std::vector<std::uint32_t>& source) {
   const std::pair<int, ConvertRow> loops[] = {
       {24, rowTo24Plain},   {24, rowTo24Sse2},   {24, hasSsse3() ? rowTo24Ssse3 : rowTo24Plain},
       {565, rowTo565Plain}, {565, rowTo565Sse2}, {565, hasAvx2() ? rowTo565Avx2 : rowTo565Plain},
-      {555, rowTo555Plain}, {555, rowTo555Sse2}, {555, hasAvx2() ? rowTo555Avx2 : rowTo555Plain}};
+      {565, hasAvx512bw() ? rowTo565Avx512 : rowTo565Plain}, {555, rowTo555Plain}, {555, rowTo555Sse2},
+      {555, hasAvx2() ? rowTo555Avx2 : rowTo555Plain}, {555, hasAvx512bw() ? rowTo555Avx512 : rowTo555Plain}};
   const std::size_t size = 1 + source.size() * 3 + 16;
   std::vector<unsigned char> out, expected;
   for (const auto& [format, convertRow] : loops) {
