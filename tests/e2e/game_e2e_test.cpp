@@ -155,17 +155,22 @@ Frame waitForStill(GameSession& game, const DisplayPath& path) {
   });
 }
 
+// The first frame (the level, and the player standing at (10, 231) facing right) shown where
+// the path puts it, and nothing but black around it.
+void expectStartShown(GameSession& game, const DisplayPath& path) {
+  const Frame start = expectedFor(Player{}, path);
+  const auto isStart = [&](const Frame& shown) { return mismatches(shown, start, path) <= allowedMismatches(path); };
+  EXPECT_TRUE(isStart(waitForScreen(game, path, isStart))) << "the first frame is not the start";
+  EXPECT_EQ(strayPixels(takeScreenshot(), path), 0) << "the screen around the frame is not black";
+}
+
 class EveryDisplayPath : public ::testing::TestWithParam<DisplayPath> {};
 
 TEST_P(EveryDisplayPath, ShowsTheStartAndWalksWhileRightIsHeld) {
   const DisplayPath& path = GetParam();
   GameSession game({path.settings(), allDataFiles()});
   ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
-  // The first frame: the level, and the player standing at (10, 231) facing right.
-  const Frame start = expectedFor(Player{}, path);
-  const auto isStart = [&](const Frame& shown) { return mismatches(shown, start, path) <= allowedMismatches(path); };
-  EXPECT_TRUE(isStart(waitForScreen(game, path, isStart))) << "the first frame is not the start";
-  EXPECT_EQ(strayPixels(takeScreenshot(), path), 0) << "the screen around the frame is not black";
+  expectStartShown(game, path);
 
   // The key is held for at least (released − pressed) and at most (after release − before
   // press); the player walks one pixel in every tick that sees it down.
@@ -253,10 +258,7 @@ TEST_P(EveryDisplayPath, ShowsTheStartInAWindowForDevelopment) {
   path.window = 2;
   GameSession game({path.settings(), allDataFiles()});
   ASSERT_TRUE(game.waitForWindow()) << game.errorOutput();
-  const Frame start = expectedFor(Player{}, path);
-  const auto isStart = [&](const Frame& shown) { return mismatches(shown, start, path) <= allowedMismatches(path); };
-  EXPECT_TRUE(isStart(waitForScreen(game, path, isStart))) << "the start is not shown at twice its size";
-  EXPECT_EQ(strayPixels(takeScreenshot(), path), 0) << "the screen around the window is not black";
+  expectStartShown(game, path);
   game.xdotool("key Escape");
   EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
 }
