@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/output_file.h"
+
 namespace platform::directx {
 namespace {
 
@@ -38,17 +40,6 @@ ScreenFile* named() {
 void fail(ScreenFile& file, const char* reason) {
   std::fprintf(stderr, "%s=%s: %s; no more screens are written\n", variable, file.path.c_str(), reason);
   file.failed = true;
-}
-
-bool writeAll(int descriptor, const unsigned char* bytes, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(descriptor, bytes, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
 }
 
 }  // namespace
@@ -82,7 +73,7 @@ void writeScreenFile(const ScreenImage& image) {
     fail(*file, std::strerror(errno));
     return;
   }
-  const bool written = writeAll(descriptor, file->bytes.data(), file->bytes.size());
+  const bool written = files::writeAll(descriptor, file->bytes.data(), file->bytes.size());
   const int writeError = errno;
   const bool closed = ::close(descriptor) == 0;
   if (!written || !closed || ::rename(file->partPath.c_str(), file->path.c_str()) != 0) {

@@ -122,15 +122,23 @@ void OutputFile::discard() {
   temporary_.clear();
 }
 
-void OutputFile::write(const void* bytes, std::size_t count) {
+bool writeAll(int fd, const void* bytes, std::size_t count) {
   const auto* at = static_cast<const unsigned char*>(bytes);
   while (count > 0) {
-    const ssize_t written = ::write(fd_, at, count);
+    const ssize_t written = ::write(fd, at, count);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) fail(path_, written < 0 ? errno : EIO);
+    if (written <= 0) {
+      if (written == 0) errno = EIO;
+      return false;
+    }
     at += written;
     count -= static_cast<std::size_t>(written);
   }
+  return true;
+}
+
+void OutputFile::write(const void* bytes, std::size_t count) {
+  if (!writeAll(fd_, bytes, count)) fail(path_, errno);
 }
 
 void OutputFile::commit() {

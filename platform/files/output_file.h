@@ -42,6 +42,10 @@ class OutputFile {
   int fd_ = -1;
 };
 
+// Writes all of `bytes` to an open descriptor, again after an interruption; false on a
+// failure (errno tells which; EIO for a write that wrote nothing).
+bool writeAll(int fd, const void* bytes, std::size_t count);
+
 // A whole file at once.
 void writeFile(const std::string& path, const void* bytes, std::size_t count);
 
