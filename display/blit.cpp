@@ -40,12 +40,12 @@ bool clipAxis(std::int32_t pos, std::int32_t size, std::int32_t step, std::int32
 
 // The reference loop, one shape for every mode: op is inlined per instantiation.
 template <typename Op>
-void drawPlain(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst,
+void drawPlain(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcPitch, std::uint32_t* dst,
                std::int32_t stride, Op op) {
   std::uint32_t* dstRow = dst + static_cast<std::ptrdiff_t>(span.y) * stride + span.x;
   std::int32_t sy = span.sy0;
   for (std::int32_t row = 0; row < span.h; ++row) {
-    const std::uint32_t* srcRow = src + static_cast<std::ptrdiff_t>(srcW) * (sy >> 16);
+    const std::uint32_t* srcRow = src + static_cast<std::ptrdiff_t>(srcPitch) * (sy >> 16);
     std::int32_t sx = span.sx0;
     for (std::int32_t col = 0; col < span.w; ++col) {
       dstRow[col] = op(dstRow[col], srcRow[sx >> 16]);
@@ -54,6 +54,21 @@ void drawPlain(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW
     sy += span.yStep;
     dstRow += stride;
   }
+}
+
+// Every entry point: the srcW × srcH rectangle at (srcX, srcY) of a picture whose rows lie
+// pitch pixels apart, through the fast paths where fast is set.
+void drawRect(bool fast, const std::uint32_t* picture, std::int32_t pitch, std::int32_t srcX, std::int32_t srcY,
+              std::int32_t srcW, std::int32_t srcH, std::int32_t x, std::int32_t y, std::int32_t dstW,
+              std::int32_t dstH, std::uint32_t* dst, std::int32_t mode, std::uint32_t key) {
+  BlitSpan span{};
+  const std::int32_t stride = displaySettings.frameWidth;
+  if (!clipBlit(srcW, srcH, x, y, dstW, dstH, stride, displaySettings.frameHeight, span)) return;
+  // A rectangle reaching past its row would sample the next row, or memory before the picture.
+  if (srcX < 0 || srcY < 0 || std::int64_t{srcX} + srcW > pitch) return;
+  const std::uint32_t* src = picture + static_cast<std::ptrdiff_t>(srcY) * pitch + srcX;
+  if (fast && blitSse2(span, src, pitch, dst, stride, mode, key)) return;
+  blitops::withOperation(mode, key, [&](auto op) { drawPlain(span, src, pitch, dst, stride, op); });
 }
 
 }  // namespace
@@ -70,17 +85,16 @@ bool clipBlit(std::int32_t srcW, std::int32_t srcH, std::int32_t x, std::int32_t
 
 void blitPlain(const std::uint32_t* src, std::int32_t srcW, std::int32_t srcH, std::int32_t x, std::int32_t y,
                std::int32_t dstW, std::int32_t dstH, std::uint32_t* dst, std::int32_t mode, std::uint32_t key) {
-  BlitSpan span{};
-  const std::int32_t stride = displaySettings.frameWidth;
-  if (!clipBlit(srcW, srcH, x, y, dstW, dstH, stride, displaySettings.frameHeight, span)) return;
-  blitops::withOperation(mode, key, [&](auto op) { drawPlain(span, src, srcW, dst, stride, op); });
+  drawRect(false, src, srcW, 0, 0, srcW, srcH, x, y, dstW, dstH, dst, mode, key);
 }
 
 void blit(const std::uint32_t* src, std::int32_t srcW, std::int32_t srcH, std::int32_t x, std::int32_t y,
           std::int32_t dstW, std::int32_t dstH, std::uint32_t* dst, std::int32_t mode, std::uint32_t key) {
-  BlitSpan span{};
-  const std::int32_t stride = displaySettings.frameWidth;
-  if (!clipBlit(srcW, srcH, x, y, dstW, dstH, stride, displaySettings.frameHeight, span)) return;
-  if (blitSse2(span, src, srcW, dst, stride, mode, key)) return;
-  blitops::withOperation(mode, key, [&](auto op) { drawPlain(span, src, srcW, dst, stride, op); });
+  drawRect(true, src, srcW, 0, 0, srcW, srcH, x, y, dstW, dstH, dst, mode, key);
+}
+
+void blitRect(const std::uint32_t* picture, std::int32_t pitch, std::int32_t srcX, std::int32_t srcY,
+              std::int32_t srcW, std::int32_t srcH, std::int32_t x, std::int32_t y, std::int32_t dstW,
+              std::int32_t dstH, std::uint32_t* dst, std::int32_t mode, std::uint32_t key) {
+  drawRect(true, picture, pitch, srcX, srcY, srcW, srcH, x, y, dstW, dstH, dst, mode, key);
 }

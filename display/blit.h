@@ -1,6 +1,6 @@
-// The sprite blitter: draws an image of 0x00RRGGBB pixels into the frame, scaled to any
-// size by nearest-neighbour sampling, clipped to the frame and combined with the frame's
-// pixels by one of five operations.
+// The sprite blitter: draws an image of 0x00RRGGBB pixels, or a rectangle of a larger one
+// (a sprite sheet), into the frame, scaled to any size by nearest-neighbour sampling, clipped
+// to the frame and combined with the frame's pixels by one of five operations.
 #pragma once
 
 #include <cstdint>
@@ -21,3 +21,12 @@ enum BlitMode : std::int32_t {
 // size above 32767, or a rectangle wholly outside the frame.
 void blit(const std::uint32_t* src, std::int32_t srcW, std::int32_t srcH, std::int32_t x, std::int32_t y,
           std::int32_t dstW, std::int32_t dstH, std::uint32_t* dst, std::int32_t mode, std::uint32_t key);
+
+// Draws the srcW × srcH rectangle whose top-left pixel is at column srcX, row srcY of picture,
+// a picture whose rows lie pitch pixels apart (a sprite sheet's width), as blit draws a whole
+// picture; blit(src, w, h, ...) is blitRect(src, w, 0, 0, w, h, ...). Besides blit's refusals,
+// it draws nothing for a rectangle that leaves its rows: srcX or srcY below 0, or
+// srcX + srcW beyond pitch. That the picture holds srcY + srcH rows is the caller's duty.
+void blitRect(const std::uint32_t* picture, std::int32_t pitch, std::int32_t srcX, std::int32_t srcY,
+              std::int32_t srcW, std::int32_t srcH, std::int32_t x, std::int32_t y, std::int32_t dstW,
+              std::int32_t dstH, std::uint32_t* dst, std::int32_t mode, std::uint32_t key);

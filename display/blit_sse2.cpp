@@ -69,7 +69,7 @@ struct ThroughColumns {
 
 // sourceRow(row start) gives the StraightRun or ThroughColumns of one source row.
 template <typename Kernel, typename SourceRow>
-void drawSpan(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst,
+void drawSpan(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcPitch, std::uint32_t* dst,
               std::int32_t stride, const Kernel& kernel, SourceRow sourceRow) {
   // Locals, so that the compiler need not reload them after every store into dst.
   const std::int32_t w = span.w;
@@ -77,7 +77,7 @@ void drawSpan(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW,
   std::uint32_t* dstRow = dst + static_cast<std::ptrdiff_t>(span.y) * stride + span.x;
   std::int32_t sy = span.sy0;
   for (std::int32_t row = span.h; row > 0; --row, sy += yStep, dstRow += stride) {
-    const auto source = sourceRow(src + static_cast<std::ptrdiff_t>(srcW) * (sy >> 16));
+    const auto source = sourceRow(src + static_cast<std::ptrdiff_t>(srcPitch) * (sy >> 16));
     std::int32_t i = 0;
     for (; i <= w - 4; i += 4) {
       const __m128i d4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dstRow + i));
@@ -113,12 +113,12 @@ bool withKernel(std::int32_t mode, std::uint32_t key, Draw draw) {
 
 }  // namespace
 
-bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst,
+bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcPitch, std::uint32_t* dst,
               std::int32_t stride, std::int32_t mode, std::uint32_t key) {
   if (span.xStep == 0x10000) {
     const std::int32_t firstColumn = span.sx0 >> 16;
     return withKernel(mode, key, [&](const auto& kernel) {
-      drawSpan(span, src, srcW, dst, stride, kernel,
+      drawSpan(span, src, srcPitch, dst, stride, kernel,
                [&](const std::uint32_t* row) { return StraightRun{row + firstColumn}; });
     });
   }
@@ -128,7 +128,7 @@ bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW,
   std::int32_t sx = span.sx0;
   for (std::int32_t i = 0; i < span.w; ++i, sx += span.xStep) columns[i] = sx >> 16;
   return withKernel(mode, key, [&](const auto& kernel) {
-    drawSpan(span, src, srcW, dst, stride, kernel, [&](const std::uint32_t* row) {
+    drawSpan(span, src, srcPitch, dst, stride, kernel, [&](const std::uint32_t* row) {
       return ThroughColumns{row, columns};
     });
   });

@@ -10,7 +10,8 @@
 // The widest scaled span the column table takes; wider ones are left to the plain loops.
 inline constexpr std::int32_t blitColumnTableSize = 1024;
 
-// Draws a clipped span for modes 0–4. False, with nothing drawn, where there is no fast
-// path: another mode, a scaled span wider than the table, or a build without SSE2.
-bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcW, std::uint32_t* dst,
+// Draws a clipped span for modes 0–4 from src, whose rows lie srcPitch pixels apart. False,
+// with nothing drawn, where there is no fast path: another mode, a scaled span wider than
+// the table, or a build without SSE2.
+bool blitSse2(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcPitch, std::uint32_t* dst,
               std::int32_t stride, std::int32_t mode, std::uint32_t key);

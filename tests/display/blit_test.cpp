@@ -1,6 +1,6 @@
 // The blitter: every frame pixel shows what the unclipped drawing puts there, calls outside
 // the supported sizes draw nothing, the modes' arithmetic, and the fast paths against the
-// plain loops.
+// plain loops; each of them also for the picture drawn from inside a sprite sheet.
 #include "display/blit.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +16,27 @@
 
 namespace {
 
-using BlitFunction = decltype(&blit);
-// blit takes its fast paths where it can, blitPlain never: both must draw the same.
-const std::pair<const char*, BlitFunction> everyPath[] = {{"blit", blit}, {"blitPlain", blitPlain}};
 constexpr std::uint32_t untouched = 0x5A000000;
+constexpr std::uint32_t outsideTheRectangle = 0x00DEAD00;
+
+// blitRect on a sheet holding the picture 3 columns and 2 rows in, with nothing to its right
+// (pitch = srcX + srcW) and one row below; reading outside the rectangle draws the sheet's
+// colour. Pictures the blitter refuses cannot be copied; they go as a sheet of their own.
+void blitFromSheet(const std::uint32_t* src, std::int32_t srcW, std::int32_t srcH, std::int32_t x, std::int32_t y,
+                   std::int32_t dstW, std::int32_t dstH, std::uint32_t* dst, std::int32_t mode, std::uint32_t key) {
+  if (srcW < 1 || srcH < 1 || srcW > 32767 || srcH > 32767) {
+    return blitRect(src, srcW, 0, 0, srcW, srcH, x, y, dstW, dstH, dst, mode, key);
+  }
+  const std::ptrdiff_t pitch = srcW + 3;
+  std::vector<std::uint32_t> sheet(static_cast<std::size_t>(pitch * (srcH + 3)), outsideTheRectangle);
+  for (std::ptrdiff_t row = 0; row < srcH; ++row) std::copy_n(src + row * srcW, srcW, &sheet[(row + 2) * pitch + 3]);
+  blitRect(sheet.data(), srcW + 3, 3, 2, srcW, srcH, x, y, dstW, dstH, dst, mode, key);
+}
+
+using BlitFunction = decltype(&blit);
+// blit takes its fast paths where it can, blitPlain never: all must draw the same.
+const std::pair<const char*, BlitFunction> everyPath[] = {
+    {"blit", blit}, {"blitPlain", blitPlain}, {"blitRect", blitFromSheet}};
 constexpr std::int32_t maxInt = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t minInt = std::numeric_limits<std::int32_t>::min();
 
@@ -73,7 +90,7 @@ TEST(Blit, EveryPixelShowsWhatTheUnclippedDrawingPutsThere) {
   expectSampled(8, 8, -4, 3, 24, 16);
   displaySettings.frameWidth = 1030;  // scaled spans around the fast path's column table
   displaySettings.frameHeight = 2;
-  for (int w = 1022; w <= 1027; ++w) EXPECT_NO_FATAL_FAILURE(expectSampled(600, 1, 0, 0, w, 2));
+  for (int w = 1022; w <= 1027; ++w) EXPECT_NO_FATAL_FAILURE(expectSampled(600, 2, 0, 0, w, 2));
   displaySettings = saved;
 }
 
@@ -99,6 +116,17 @@ TEST(Blit, CallsWithNothingToDrawLeaveTheFrame) {
                               << " " << c[4] << " " << c[5];
       }
     }
+  }
+}
+
+// A rectangle that leaves its rows of the 4 × 4 sheet draws nothing: pitch, srcX, srcY.
+TEST(Blit, RectanglesOutsideTheirRowsDrawNothing) {
+  const std::vector<std::uint32_t> sheet(16, 0x00FFFFFF);
+  const std::int32_t cases[][3] = {{3, 0, 0}, {4, 1, 0}, {4, -1, 0}, {4, 0, -1}, {maxInt, maxInt, 0}, {-4, 0, 0}};
+  for (const auto& [pitch, srcX, srcY] : cases) {
+    auto f = frame();
+    blitRect(sheet.data(), pitch, srcX, srcY, 4, 4, 0, 0, 4, 4, f.data(), blitCopy, 0);
+    EXPECT_EQ(f, frame()) << pitch << " " << srcX << " " << srcY;
   }
 }
 
@@ -152,10 +180,11 @@ TEST(Blit, FastPathsDrawWhatThePlainLoopsDraw) {
           : kind == 2 ? static_cast<std::uint32_t>(pick(0, 0x300))
                       : static_cast<std::uint32_t>(rng());
     }
-    auto fast = start, plain = start;
+    auto fast = start, plain = start, sheet = start;
     blit(image.data(), srcW, srcH, x, y, dstW, dstH, fast.data(), mode, key);
     blitPlain(image.data(), srcW, srcH, x, y, dstW, dstH, plain.data(), mode, key);
-    EXPECT_EQ(fast, plain) << srcW << "x" << srcH << " at " << x << "," << y << " as " << dstW << "x" << dstH
+    blitFromSheet(image.data(), srcW, srcH, x, y, dstW, dstH, sheet.data(), mode, key);
+    EXPECT_TRUE(fast == plain && sheet == plain) << srcW << "x" << srcH << " at " << x << "," << y << " as " << dstW << "x" << dstH
                            << " mode " << mode;
   }
   displaySettings = saved;
