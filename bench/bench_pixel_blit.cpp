@@ -1,6 +1,7 @@
 // The blitter against SDL2's software surfaces, on the same pictures, frame and positions:
 // a whole frame's keyed tiles and sprites, scaled copies and the additive mode. The
-// "kestrix_plain" entries run the same work through the plain loops alone.
+// "kestrix_plain" entries run the same work through the plain loops alone, "kestrix_sheet"
+// with blitRect from one sheet holding the tile and the sprite side by side.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -63,6 +64,16 @@ Picture makeBackground() {
   return p;
 }
 
+// The sprite in columns 0–15 and the tile in columns 16–23, rows 0–7.
+Picture makeSheet(const Picture& tile, const Picture& sprite) {
+  Picture p{24, 16, std::vector<std::uint32_t>(24 * 16)};
+  for (std::size_t y = 0; y < 16; ++y) {
+    std::copy_n(&sprite.pixels[y * 16], 16, &p.pixels[y * 24]);
+    if (y < 8) std::copy_n(&tile.pixels[y * 8], 8, &p.pixels[y * 24 + 16]);
+  }
+  return p;
+}
+
 struct Position {
   int x, y;
 };
@@ -103,6 +114,7 @@ struct Scene {
   Picture sprite = makeSprite();
   Picture background = makeBackground();
   Picture frame{frameW, frameH, std::vector<std::uint32_t>(frameW* frameH)};
+  Picture sheet = makeSheet(tile, sprite);
   std::vector<Position> tiles = tilePositions();
   std::vector<Position> sprites = spritePositions();
   SDL_Surface* frameSurface = surfaceOver(frame);
@@ -154,6 +166,18 @@ void drawKeyedFrameSdl(Scene& s, SDL_Surface* tile, SDL_Surface* sprite) {
     SDL_Rect at{p.x, p.y, 16, 16};
     SDL_BlitSurface(sprite, nullptr, s.frameSurface, &at);
   }
+}
+
+void keyedFrameFromSheet(benchmark::State& state) {
+  Scene& s = scene();
+  std::uint32_t* frame = s.frame.pixels.data();
+  const std::uint32_t* sheet = s.sheet.pixels.data();
+  for (auto _ : state) {
+    for (const Position& p : s.tiles) blitRect(sheet, 24, 16, 0, 8, 8, p.x, p.y, 8, 8, frame, blitKeyed, 0);
+    for (const Position& p : s.sprites) blitRect(sheet, 24, 0, 0, 16, 16, p.x, p.y, 16, 16, frame, blitKeyed, 0);
+    benchmark::ClobberMemory();
+  }
+  setPixelCounter(state, framePixels);
 }
 
 void keyedFrameKestrix(benchmark::State& state, BlitFunction draw) {
@@ -277,6 +301,7 @@ void addSpritesSdl(benchmark::State& state) {
 
 BENCHMARK_CAPTURE(keyedFrameKestrix, fast, blit)->Name("keyedFrame/kestrix");
 BENCHMARK_CAPTURE(keyedFrameKestrix, plain, blitPlain)->Name("keyedFrame/kestrix_plain");
+BENCHMARK(keyedFrameFromSheet)->Name("keyedFrame/kestrix_sheet");
 BENCHMARK(keyedFrameSdlPlain)->Name("keyedFrame/sdl");
 BENCHMARK(keyedFrameSdlRle)->Name("keyedFrame/sdl_rle");
 BENCHMARK_CAPTURE(scaledKestrix, fast, spriteDoubled, blit)->Name("scaled16to32/kestrix");

@@ -38,9 +38,10 @@ bool clipAxis(std::int32_t pos, std::int32_t size, std::int32_t step, std::int32
   return true;
 }
 
-// The reference loop, one shape for every mode: op is inlined per instantiation.
+// The reference loop, one shape for every mode: op is inlined per instantiation. The span
+// comes by value: a reference might alias dst, and every store would reload it.
 template <typename Op>
-void drawPlain(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcPitch, std::uint32_t* dst,
+void drawPlain(const BlitSpan span, const std::uint32_t* src, std::int32_t srcPitch, std::uint32_t* dst,
                std::int32_t stride, Op op) {
   std::uint32_t* dstRow = dst + static_cast<std::ptrdiff_t>(span.y) * stride + span.x;
   std::int32_t sy = span.sy0;
@@ -58,7 +59,7 @@ void drawPlain(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcP
 
 // The plain loops for a clipped span, out of line: the callers' fast path then sets up
 // nothing for them.
-[[gnu::noinline]] void drawPlainSpan(const BlitSpan& span, const std::uint32_t* src, std::int32_t srcPitch,
+[[gnu::noinline]] void drawPlainSpan(const BlitSpan span, const std::uint32_t* src, std::int32_t srcPitch,
                                      std::uint32_t* dst, std::int32_t stride, std::int32_t mode, std::uint32_t key) {
   blitops::withOperation(mode, key, [&](auto op) { drawPlain(span, src, srcPitch, dst, stride, op); });
 }

@@ -184,8 +184,8 @@ TEST(Blit, FastPathsDrawWhatThePlainLoopsDraw) {
     blit(image.data(), srcW, srcH, x, y, dstW, dstH, fast.data(), mode, key);
     blitPlain(image.data(), srcW, srcH, x, y, dstW, dstH, plain.data(), mode, key);
     blitFromSheet(image.data(), srcW, srcH, x, y, dstW, dstH, sheet.data(), mode, key);
-    EXPECT_TRUE(fast == plain && sheet == plain) << srcW << "x" << srcH << " at " << x << "," << y << " as " << dstW << "x" << dstH
-                           << " mode " << mode;
+    EXPECT_TRUE(fast == plain && sheet == plain)
+        << srcW << "x" << srcH << " at " << x << "," << y << " as " << dstW << "x" << dstH << " mode " << mode;
   }
   displaySettings = saved;
 }
