@@ -215,12 +215,13 @@ HRESULT Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer8* pStre
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
   if (!inScene_) return D3DERR_INVALIDCALL;
-  const UINT count = verticesFor(PrimitiveType, PrimitiveCount);
+  const std::uint64_t count = verticesFor(PrimitiveType, PrimitiveCount);
   VertexLayout layout;
   if (count == 0 || stream_ == nullptr || !layoutOf(vertexFormat_, layout) || stride_ < layout.size) {
     return D3DERR_INVALIDCALL;
   }
-  if ((std::uint64_t{StartVertex} + count) * stride_ > stream_->size()) return D3DERR_INVALIDCALL;
+  // Divided rather than multiplied: 2^34 vertices of up to 2^32 bytes overflow even 64 bits.
+  if (std::uint64_t{StartVertex} + count > stream_->size() / stride_) return D3DERR_INVALIDCALL;
   if (backBuffer_ == nullptr) return D3D_OK;  // the window is gone: nothing to draw on
   return drawTriangles(PrimitiveType, StartVertex, PrimitiveCount);
 }

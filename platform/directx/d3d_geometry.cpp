@@ -38,12 +38,12 @@ ScreenPoint toViewport(const ClipPosition& p, float width, float height) {
 
 bool inDepthRange(const ClipPosition& p) { return p.w > 0.0f && p.z >= 0.0f && p.z <= p.w; }
 
-UINT verticesFor(D3DPRIMITIVETYPE type, UINT primitiveCount) {
+std::uint64_t verticesFor(D3DPRIMITIVETYPE type, UINT primitiveCount) {
   if (primitiveCount == 0) return 0;
   switch (type) {
-    case D3DPT_TRIANGLELIST: return primitiveCount * 3;
+    case D3DPT_TRIANGLELIST: return std::uint64_t{primitiveCount} * 3;
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitiveCount + 2;
+    case D3DPT_TRIANGLEFAN: return std::uint64_t{primitiveCount} + 2;
     default: return 0;
   }
 }

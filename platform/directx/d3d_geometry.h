@@ -5,6 +5,7 @@
 #include <d3d8.h>
 
 #include <array>
+#include <cstdint>
 
 namespace platform::directx {
 
@@ -28,8 +29,8 @@ ScreenPoint toViewport(const ClipPosition& p, float width, float height);
 bool inDepthRange(const ClipPosition& p);
 
 // Vertices that primitiveCount primitives of the type read; 0 for the types not drawn
-// (points and lines).
-UINT verticesFor(D3DPRIMITIVETYPE type, UINT primitiveCount);
+// (points and lines). In 64 bits: a huge count must not wrap round to a small one.
+std::uint64_t verticesFor(D3DPRIMITIVETYPE type, UINT primitiveCount);
 // The vertex indices of triangle t. Every second triangle of a strip is turned round, so
 // all the strip's triangles share the first one's winding.
 std::array<UINT, 3> triangleOf(D3DPRIMITIVETYPE type, UINT t);
