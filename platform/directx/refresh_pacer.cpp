@@ -10,15 +10,28 @@
 #include "platform/win32/window_internal.h"
 
 namespace platform::directx {
+namespace {
+
+class SteadyClock final : public PacerClock {
+ public:
+  std::int64_t nowNs() override { return RefreshPacer::nowNs(); }
+  void sleepUntil(std::int64_t ns) override {
+    std::this_thread::sleep_until(std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ns)));
+  }
+};
+
+}  // namespace
+
+PacerClock& steadyClock() {
+  static SteadyClock clock;
+  return clock;
+}
 
 void RefreshPacer::start(HWND window) {
-  lastNs_ = 0;
-  returnedNs_ = 0;
-  workNs_.fill(0);
   // A display that is not there (SDL's dummy and off-screen drivers) has no refresh to wait for.
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver != nullptr && (SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0)) {
-    periodNs_ = 0;
+    start(std::int64_t{0});
     return;
   }
   int hz = 0;
@@ -26,13 +39,20 @@ void RefreshPacer::start(HWND window) {
     SDL_DisplayMode mode;
     if (SDL_GetWindowDisplayMode(sdl, &mode) == 0) hz = mode.refresh_rate;
   }
-  periodNs_ = 1'000'000'000 / (hz > 0 ? hz : 60);
-  originNs_ = nowNs();
+  start(std::int64_t{1'000'000'000} / (hz > 0 ? hz : 60));
 }
 
-void RefreshPacer::waitForRefresh() {
-  if (periodNs_ == 0) return;
-  const std::int64_t now = nowNs();
+void RefreshPacer::start(std::int64_t periodNs) {
+  lastNs_ = 0;
+  returnedNs_ = 0;
+  workNs_.fill(0);
+  periodNs_ = periodNs;
+  originNs_ = clock_->nowNs();
+}
+
+std::int64_t RefreshPacer::waitForRefresh() {
+  if (periodNs_ == 0) return 0;
+  const std::int64_t now = clock_->nowNs();
   // What the program took since the last hold, unless it paused (minimised) meanwhile.
   if (returnedNs_ != 0 && now - returnedNs_ < 1'000'000'000) {
     workNs_[static_cast<std::size_t>(nextWork_)] = now - returnedNs_;
@@ -43,16 +63,19 @@ void RefreshPacer::waitForRefresh() {
   if (next <= lastNs_) next = lastNs_ + periodNs_;
   // The picture was meant for the refresh after the last one; a later one means it missed.
   // The first picture, and one after a pause of the program's own (minimised), aim nowhere.
+  std::int64_t missed = 0;
   if (lastNs_ != 0 && next > lastNs_ + periodNs_ && now - lastNs_ < 1'000'000'000) {
-    platform::stats::refreshesMissed((next - lastNs_) / periodNs_ - 1);
+    missed = (next - lastNs_) / periodNs_ - 1;
+    platform::stats::refreshesMissed(missed);
   }
-  sleepUntil(next);
+  clock_->sleepUntil(next);
   lastNs_ = next;
+  return missed;
 }
 
 std::int64_t RefreshPacer::leadNs() const {
   const std::int64_t slowest = *std::max_element(workNs_.begin(), workNs_.end());
-  return std::clamp(slowest + marginNs, leastLeadNs, periodNs_);
+  return std::min(std::max(slowest + marginNs, leastLeadNs), periodNs_);
 }
 
 void RefreshPacer::holdUntilNextPicture() {
@@ -60,17 +83,13 @@ void RefreshPacer::holdUntilNextPicture() {
   // The program's time runs from when the hold is due to end: a late wake-up, as on a busy
   // machine, is time the next picture needs room for too.
   const std::int64_t due = lastNs_ + periodNs_ - leadNs();
-  sleepUntil(due);
+  clock_->sleepUntil(due);
   returnedNs_ = due;
 }
 
 std::int64_t RefreshPacer::nowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
-}
-
-void RefreshPacer::sleepUntil(std::int64_t ns) {
-  std::this_thread::sleep_until(std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ns)));
 }
 
 }  // namespace platform::directx

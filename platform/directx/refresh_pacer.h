@@ -14,6 +14,17 @@
 
 namespace platform::directx {
 
+// The time the pacer reads and sleeps by: the steady clock, or a test's own.
+class PacerClock {
+ public:
+  virtual std::int64_t nowNs() = 0;
+  virtual void sleepUntil(std::int64_t ns) = 0;
+
+ protected:
+  ~PacerClock() = default;
+};
+PacerClock& steadyClock();
+
 class RefreshPacer {
  public:
   // The lead is the longest of the last `remembered` pictures' times (two seconds), plus a
@@ -23,20 +34,27 @@ class RefreshPacer {
   static constexpr std::int64_t marginNs = 2'000'000;
   static constexpr int remembered = 120;
 
+  explicit RefreshPacer(PacerClock& clock = steadyClock()) : clock_(&clock) {}
+
+  // Paces at the refresh rate of the window's display.
   void start(HWND window);
+  // Paces at one refresh every periodNs from now; 0 does not wait at all.
+  void start(std::int64_t periodNs);
   // Waits for the refresh at which the picture about to be shown appears: the next one
   // after the last picture's. A picture that comes after that refresh has missed it and
-  // waits for the following one; those are counted (platform/stats).
-  void waitForRefresh();
+  // waits for the following one; those are counted (platform/stats) and returned.
+  std::int64_t waitForRefresh();
   // After a picture was shown: returns the lead before the next refresh.
   void holdUntilNextPicture();
 
+  // Never more than a period: above 250 Hz the least lead is the whole refresh.
   std::int64_t leadNs() const;
 
+  // The steady clock's now.
   static std::int64_t nowNs();
 
  private:
-  static void sleepUntil(std::int64_t ns);
+  PacerClock* clock_;
   std::int64_t periodNs_ = 0;
   std::int64_t originNs_ = 0;
   std::int64_t lastNs_ = 0;      // the refresh the last picture appeared at
