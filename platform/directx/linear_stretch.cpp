@@ -29,13 +29,20 @@ void stretchTaps(int first, int count, float to0, float to1, float from0, float 
 
 void LinearStretch::draw(const PixelPlane& source, const FloatRect& from, const PixelPlane& target,
                          const FloatRect& to, const PixelArea& clip) {
+  // A vertex with a w near 0 lands at infinity or nowhere (NaN): nothing to draw.
+  for (float edge : {from.left, from.top, from.right, from.bottom, to.left, to.top, to.right, to.bottom}) {
+    if (!std::isfinite(edge)) return;
+  }
   if (source.width < 2 || source.height < 2 || !(to.right > to.left) || !(to.bottom > to.top)) return;
-  // Pixels whose centre x + 0.5 lies in [left, right): x from ceil(left − 0.5) on.
-  const auto firstCentre = [](float edge) { return static_cast<int>(std::ceil(edge - 0.5f)); };
-  const int left = std::max({firstCentre(to.left), clip.x, 0});
-  const int right = std::min({firstCentre(to.right), clip.x + clip.w, target.width});
-  const int top = std::max({firstCentre(to.top), clip.y, 0});
-  const int bottom = std::min({firstCentre(to.bottom), clip.y + clip.h, target.height});
+  // Pixels whose centre x + 0.5 lies in [left, right): x from ceil(left − 0.5) on. Edges
+  // beyond the target are brought to just outside it first, so that they fit an int.
+  const auto firstCentre = [](float edge, int size) {
+    return static_cast<int>(std::ceil(std::clamp(edge, -1.0f, static_cast<float>(size) + 1.0f) - 0.5f));
+  };
+  const int left = std::max({firstCentre(to.left, target.width), clip.x, 0});
+  const int right = std::min({firstCentre(to.right, target.width), clip.x + clip.w, target.width});
+  const int top = std::max({firstCentre(to.top, target.height), clip.y, 0});
+  const int bottom = std::min({firstCentre(to.bottom, target.height), clip.y + clip.h, target.height});
   if (left >= right || top >= bottom) return;
 
   const int width = right - left;
