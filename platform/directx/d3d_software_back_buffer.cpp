@@ -143,6 +143,8 @@ SDL_Renderer* SoftwareBackBuffer::renderer() {
     rendererSurface_ = SDL_CreateRGBSurfaceWithFormatFrom(target_.pixels, target_.width, target_.height, 32,
                                                           target_.pitch * 4, SDL_PIXELFORMAT_RGB888);
     if (rendererSurface_ != nullptr) renderer_ = SDL_CreateSoftwareRenderer(rendererSurface_);
+    // Without a renderer the surface is made anew at the next draw: free this one now.
+    if (renderer_ == nullptr) dropRenderer();
   }
   return renderer_;
 }
