@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <random>
+#include <tuple>
 #include <vector>
 #include <string>
 
@@ -73,18 +74,19 @@ TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
     EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     return dx::capturedScreen().pixels[static_cast<std::size_t>(y) * 64 + x];
   };
-  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
-  EXPECT_EQ(drawAndRead(10, 10), 0x000000u);  // the texture's top-left texel, at the top left
-  for (std::uint32_t pixel : dx::capturedScreen().pixels) ASSERT_TRUE(pixel == 0 || pixel == 0xFFFFFF) << "blended";
-  EXPECT_EQ(drawAndRead(50, 40), 0x000000u);
-  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
-  drawAndRead(0, 0);
-  // Linear: the mix at each pixel's centre, where half a pixel off is 4 levels or more (SDL's
-  // renderer rounds to its own grid, within 3).
-  const double within = GetParam()[0] == '1' ? 1.5 : 3.0;
-  for (int i = 0; i < 64 * 48; ++i) {
-    const double fx = std::clamp((i % 64 + 0.5) / 32 - 0.5, 0.0, 1.0), fy = std::clamp((i / 64 + 0.5) / 24 - 0.5, 0.0, 1.0);
-    ASSERT_NEAR(dx::capturedScreen().pixels[i] & 0xFF, 255 * (fx + fy - 2 * fx * fy), within) << i % 64 << ", " << i / 64;
+  // Each pixel as sampled at its centre: the nearest texel, or the mix, where half a pixel
+  // off is 4 levels or more (SDL's renderer rounds to its own grid, within 3).
+  for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
+    drawAndRead(0, 0);
+    const double within = filter == D3DTEXF_POINT ? 0 : GetParam()[0] == '1' ? 1.5 : 3.0;
+    for (int i = 0; i < 64 * 48; ++i) {
+      double fx = std::clamp((i % 64 + 0.5) / 32 - 0.5, 0.0, 1.0), fy = std::clamp((i / 64 + 0.5) / 24 - 0.5, 0.0, 1.0);
+      if (filter == D3DTEXF_POINT) fx = std::round(fx), fy = std::round(fy);
+      const std::uint32_t pixel = dx::capturedScreen().pixels[i];
+      ASSERT_NEAR(pixel & 0xFF, 255 * (fx + fy - 2 * fx * fy), within) << filter << ": " << i % 64 << ", " << i / 64;
+      ASSERT_EQ(pixel, (pixel & 0xFF) * 0x010101u);
+    }
   }
 
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);  // the quad runs clockwise on the screen
@@ -127,50 +129,42 @@ TEST(LinearStretch, TheSimdRowsGiveThePlainRowsBytes) {
   }
 }
 
-// The exact mix at a target pixel's centre, (u, v) in source texels: the texels around it
-// weighed by distance, the edge texels repeated beyond the edges.
-double exactChannel(const std::vector<std::uint32_t>& texels, int w, int h, double u, double v, int shift) {
-  u = std::clamp(u - 0.5, 0.0, w - 1.0);
-  v = std::clamp(v - 0.5, 0.0, h - 1.0);
-  const int x = std::min(static_cast<int>(u), w - 2), y = std::min(static_cast<int>(v), h - 2);
-  const auto at = [&](int tx, int ty) { return static_cast<double>(texels[ty * w + tx] >> shift & 0xFF); };
-  const double fx = u - x, fy = v - y;
-  return (at(x, y) * (1 - fx) + at(x + 1, y) * fx) * (1 - fy) + (at(x, y + 1) * (1 - fx) + at(x + 1, y + 1) * fx) * fy;
-}
-
 // Parts of a 3×3 picture drawn onto a 16×12 target, one after the other by one stretch (so
 // that taps kept from one drawing must not serve the next): every pixel whose centre lies in
-// the rectangle and the clip is the mix at its centre, every other one untouched.
+// the rectangle and the clip is the mix at its centre, the edge texels repeated beyond the
+// edges; every other pixel untouched.
 TEST(LinearStretch, DrawsTheMixAtEachCentreInsideTheRectangleAndTheClipOnly) {
-  const std::vector<std::uint32_t> texels = {0x102030, 0xF0E0D0, 0x00FF00, 0xFF0000, 0x0000FF,
-                                             0x808080, 0x0A0B0C, 0xFFFFFF, 0x336699};
-  const struct {
-    const char* what;
-    dx::FloatRect from, to;
-    dx::PixelArea clip;
-  } rows[] = {
+  std::uint32_t texels[9] = {0x102030, 0xF0E0D0, 0x00FF00, 0xFF0000, 0x0000FF, 0x808080, 0x0A0B0C, 0xFFFFFF, 0x336699};
+  const std::tuple<const char*, dx::FloatRect, dx::FloatRect, dx::PixelArea> rows[] = {
       {"clipped at x 11", {0.5f, 0, 3, 3}, {2.25f, 1.5f, 12.25f, 8.5f}, {0, 0, 11, 12}},
       {"the same place, another part", {0, 0.5f, 3, 3}, {2.25f, 1.5f, 12.25f, 8.5f}, {0, 0, 11, 12}},
       {"edges on centres, clipped at y 2", {0, 0, 3, 3}, {2.5f, 1.5f, 12.5f, 9.5f}, {0, 2, 16, 10}},
       {"far beyond the target", {0, 0, 3, 3}, {-1e30f, -5, 1e30f, 3e9f}, {0, 0, 16, 12}},
       {"no place (NaN)", {0, 0, 3, 3}, {NAN, 0, 10, 10}, {0, 0, 16, 12}},
-      {"no texels (infinity)", {0, 0, INFINITY, 3}, {0, 0, 10, 10}, {0, 0, 16, 12}},
-  };
+      {"no texels (infinity)", {0, 0, INFINITY, 3}, {0, 0, 10, 10}, {0, 0, 16, 12}}};
   dx::LinearStretch stretch;
   for (const auto& [what, from, to, clip] : rows) {
-    constexpr std::uint32_t untouched = 0xAB000000;
-    std::vector<std::uint32_t> target(16 * 12, untouched);
-    stretch.draw(dx::PixelPlane{const_cast<std::uint32_t*>(texels.data()), 3, 3, 3}, from,
-                 dx::PixelPlane{target.data(), 16, 12, 16}, to, clip);
+    std::vector<std::uint32_t> target(16 * 12, 0xAB000000);
+    stretch.draw(dx::PixelPlane{texels, 3, 3, 3}, from, dx::PixelPlane{target.data(), 16, 12, 16}, to, clip);
     for (int i = 0; i < 16 * 12; ++i) {
-      const double x = i % 16 + 0.5, y = i / 16 + 0.5;
-      const double u = from.left + (x - to.left) * (from.right - from.left) / (to.right - to.left);
-      const double v = from.top + (y - to.top) * (from.bottom - from.top) / (to.bottom - to.top);
-      const bool inside = std::isfinite(u) && x >= to.left && x < to.right && y >= to.top && y < to.bottom &&
+      const double x = i % 16 + 0.5, y = i / 16 + 0.5;  // the centre, and the source point on it:
+      const double u = from.left + (x - to.left) * (from.right - from.left) / (to.right - to.left) - 0.5;
+      const double v = from.top + (y - to.top) * (from.bottom - from.top) / (to.bottom - to.top) - 0.5;
+      const bool inside = std::isfinite(u + v) && x >= to.left && x < to.right && y >= to.top && y < to.bottom &&
                           x >= clip.x && x < clip.x + clip.w && y >= clip.y && y < clip.y + clip.h;
+      if (!inside) {
+        ASSERT_EQ(target[i], 0xAB000000u) << what << ", outside, at " << x << ", " << y;
+        continue;
+      }
+      const int tx = static_cast<int>(std::floor(u)), ty = static_cast<int>(std::floor(v));
+      const auto at = [&](int right, int down, int shift) {
+        return static_cast<double>(texels[std::clamp(ty + down, 0, 2) * 3 + std::clamp(tx + right, 0, 2)] >> shift & 0xFF);
+      };
       for (int shift : {0, 8, 16, 24}) {
-        const double expected = !inside ? untouched >> shift & 0xFF : shift == 24 ? 0 : exactChannel(texels, 3, 3, u, v, shift);
-        ASSERT_NEAR(target[i] >> shift & 0xFF, expected, 2.0) << what << ", at " << x << ", " << y << ", bits " << shift;
+        const double fx = u - tx, fy = v - ty;
+        const double mix = shift == 24 ? 0 : (at(0, 0, shift) * (1 - fx) + at(1, 0, shift) * fx) * (1 - fy) +
+                                                 (at(0, 1, shift) * (1 - fx) + at(1, 1, shift) * fx) * fy;
+        ASSERT_NEAR(target[i] >> shift & 0xFF, mix, 2.0) << what << ", at " << x << ", " << y << ", bits " << shift;
       }
     }
   }

@@ -9,50 +9,41 @@
 
 namespace {
 
-namespace dx = platform::directx;
 constexpr std::int64_t ms = 1'000'000;
 
-struct FakeClock final : dx::PacerClock {
+struct FakeClock final : platform::directx::PacerClock {
   std::int64_t now = 1'000 * ms;
   std::int64_t nowNs() override { return now; }
   void sleepUntil(std::int64_t ns) override { now = std::max(now, ns); }
 };
 
 TEST(RefreshPacer, ShowsAtRefreshesAndGivesTheLeadBack) {
-  struct Row {
-    const char* what;
+  const struct {
     int hz;
     std::vector<std::int64_t> workNs;  // the program's time before each picture
-    std::int64_t leadNs;               // 0: the whole period
-    std::int64_t missed;
-  };
-  const Row rows[] = {
-      {"light work: the least lead", 60, {1 * ms, 1 * ms, 1 * ms}, 4 * ms, 0},
-      {"the slowest recent picture and the margin", 60, {1 * ms, 3 * ms, 1 * ms}, 5 * ms, 0},
-      {"never more than a refresh; the slow one missed one", 60, {15 * ms, 15 * ms}, 0, 1},
-      {"a late picture misses the refreshes it slept through", 60, {1 * ms, 40 * ms}, 0, 3},
-      {"a pause (minimised) is neither a miss nor work", 60, {1 * ms, 2'000 * ms, 1 * ms}, 4 * ms, 0},
-      {"above 250 Hz the least lead is the whole refresh", 360, {ms / 2, ms / 2}, 0, 0},
-  };
-  for (const Row& row : rows) {
+    std::int64_t leadNs, missed;       // lead 0: the whole period
+  } rows[] = {{60, {1 * ms, 1 * ms}, 4 * ms, 0},  // light work: the least lead
+              {60, {1 * ms, 3 * ms, 1 * ms}, 5 * ms, 0},  // the slowest recent picture and the margin
+              {60, {15 * ms, 15 * ms}, 0, 1},  // never more than a refresh; the slow picture missed one
+              {60, {1 * ms, 40 * ms}, 0, 3},   // the refreshes a late picture slept through
+              {60, {1 * ms, 2'000 * ms, 1 * ms}, 4 * ms, 0},  // a pause (minimised): neither a miss nor work
+              {360, {ms / 2, ms / 2}, 0, 0}};  // above 250 Hz the least lead is the whole refresh
+  for (const auto& [hz, workNs, leadNs, missed] : rows) {
     FakeClock clock;
-    dx::RefreshPacer pacer(clock);
-    const std::int64_t period = 1'000'000'000 / row.hz;
-    const std::int64_t origin = clock.now;
+    platform::directx::RefreshPacer pacer(clock);
+    const std::int64_t period = 1'000'000'000 / hz, origin = clock.now, lead = leadNs != 0 ? leadNs : period;
     pacer.start(period);
-    std::int64_t missed = 0;
-    std::int64_t shown = 0;
-    for (std::int64_t work : row.workNs) {
+    std::int64_t missedSeen = 0, shown = 0;
+    for (std::int64_t work : workNs) {
       clock.now += work;
-      missed += pacer.waitForRefresh();
+      missedSeen += pacer.waitForRefresh();
       shown = clock.now;
-      EXPECT_EQ((shown - origin) % period, 0) << row.what << ": shown between refreshes";
+      EXPECT_EQ((shown - origin) % period, 0) << hz << " Hz, " << work << ": shown between refreshes";
       pacer.holdUntilNextPicture();
     }
-    const std::int64_t lead = row.leadNs != 0 ? row.leadNs : period;
-    EXPECT_EQ(pacer.leadNs(), lead) << row.what;
-    EXPECT_EQ(clock.now, shown + period - lead) << row.what << ": the hold's end";
-    EXPECT_EQ(missed, row.missed) << row.what;
+    EXPECT_EQ(pacer.leadNs(), lead) << hz << " Hz, " << workNs.back();
+    EXPECT_EQ(clock.now, shown + period - lead) << hz << " Hz, " << workNs.back() << ": the hold's end";
+    EXPECT_EQ(missedSeen, missed) << hz << " Hz, " << workNs.back();
   }
 }
 
