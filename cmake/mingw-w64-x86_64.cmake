@@ -13,3 +13,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# GCC cannot realign Win64's 16-byte stack for 32- and 64-byte vector spills (the AVX2 and
+# AVX-512 rows), so an aligned move to such a slot can fault. Debian's GCC emits unaligned
+# moves already; the assembler turns any aligned vector move left (another GCC, inline
+# assembly) into its unaligned twin, as fast where the data is aligned.
+set(CMAKE_C_FLAGS_INIT "-Wa,-muse-unaligned-vector-move")
+set(CMAKE_CXX_FLAGS_INIT "-Wa,-muse-unaligned-vector-move")
