@@ -158,7 +158,8 @@ TEST(LinearStretch, DrawsTheMixAtEachCentreInsideTheRectangleAndTheClipOnly) {
       }
       const int tx = static_cast<int>(std::floor(u)), ty = static_cast<int>(std::floor(v));
       const auto at = [&](int right, int down, int shift) {
-        return static_cast<double>(texels[std::clamp(ty + down, 0, 2) * 3 + std::clamp(tx + right, 0, 2)] >> shift & 0xFF);
+        return static_cast<double>(texels[std::clamp(ty + down, 0, 2) * 3 + std::clamp(tx + right, 0, 2)] >> shift &
+                                   0xFF);
       };
       for (int shift : {0, 8, 16, 24}) {
         const double fx = u - tx, fy = v - ty;
