@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <type_traits>
 
 #include "display/fatal_error.h"
@@ -234,4 +235,14 @@ PcxSize loadPcxSize(char* name) {
 
 int loadPcx(char* name, void* outPixels, std::size_t outCapacity, unsigned char* outPalette) {
   return readPcx(openPicture(name).get(), name, outPixels, outCapacity, outPalette);
+}
+
+PcxSize loadPcxSize(const char* name) {
+  std::string copy(name != nullptr ? name : "");
+  return loadPcxSize(copy.data());
+}
+
+int loadPcx(const char* name, void* outPixels, std::size_t outCapacity, unsigned char* outPalette) {
+  std::string copy(name != nullptr ? name : "");
+  return loadPcx(copy.data(), outPixels, outCapacity, outPalette);
 }

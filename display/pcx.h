@@ -38,6 +38,8 @@ struct PcxSize {
 // with it before loadPcx. A missing file, or a header loadPcx refuses, ends the program
 // through fatalError with loadPcx's message.
 PcxSize loadPcxSize(char* name);
+// The same for a name that cannot be written (a string literal), looked up through a copy.
+PcxSize loadPcxSize(const char* name);
 
 // Loads the picture `name`, opened through openResource (which may upper-case `name` in
 // place), into outPixels: width × height bytes of palette indices for one plane, or
@@ -47,6 +49,9 @@ PcxSize loadPcxSize(char* name);
 // every failure (missing file, unsupported or broken file, a picture larger than the
 // buffer) ends the program through fatalError, before anything is written past the buffer.
 int loadPcx(char* name, void* outPixels, std::size_t outCapacity, unsigned char* outPalette);
+// The same for a name that cannot be written (a string literal): the lookup upper-cases a
+// copy, which the messages quote.
+int loadPcx(const char* name, void* outPixels, std::size_t outCapacity, unsigned char* outPalette);
 
 // The same from a stream already open at the picture's first byte, which stays open; the
 // name is only quoted in messages.

@@ -14,3 +14,6 @@ extern const char* archivePath;
 // The stream of a member stands at its first byte and reads on into whatever follows it in
 // the archive. The caller closes the stream. Null when neither source has the file.
 std::FILE* openResource(char* name, const char* mode);
+// The same for a name that cannot be written (a string literal): the lookup upper-cases a
+// copy, and the caller's string stays as it is.
+std::FILE* openResource(const char* name, const char* mode);

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <numeric>
 #include <string>
 #include <vector>
 
 #include "display/pcx.h"
+#include "display/resource.h"
 #include "tests/support/archive_bytes.h"
 #include "tests/support/pcx_bytes.h"
 #include "tests/support/temp_folder.h"
@@ -110,6 +112,14 @@ TEST_F(PcxFile, AMemberOfTheArchiveAndAPaletteSearchThatRunsIntoTheNextMember) {
   EXPECT_EQ(palette[0], 255);
   EXPECT_EQ(palette[767], 0);
   EXPECT_STREQ(name, "A.PCX");
+
+  // A name that cannot be written (a string literal) is looked up through a copy.
+  EXPECT_EQ(loadPcxSize("a.pcx").width, 2);
+  EXPECT_EQ(loadPcx("a.pcx", out.data(), out.size(), nullptr), 1);
+  std::FILE* member = openResource("b.bin", "rb");
+  ASSERT_NE(member, nullptr);
+  EXPECT_EQ(std::fgetc(member), 'x');
+  std::fclose(member);
 }
 
 // Loads "pic.pcx" holding `file` into 1024 bytes, with a palette request if asked.
