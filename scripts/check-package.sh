@@ -50,6 +50,9 @@ cmake -S examples -B "$out/add-subdirectory" -G Ninja >/dev/null
 cmake --build "$out/add-subdirectory" -j "$jobs"
 grep -qx 'CMAKE_BUILD_TYPE:STRING=' "$out/add-subdirectory/CMakeCache.txt" ||
   { echo "Kestrix set the build type of the project that includes it" >&2; exit 1; }
+# Without a build type Kestrix's own code is still compiled optimised (the examples' is not).
+ninja -C "$out/add-subdirectory" -t commands | grep -E -- '-c [^ ]*/display/blit\.cpp' | grep -q -- ' -O2 ' ||
+  { echo "Kestrix's own code was compiled unoptimised in the project that includes it" >&2; exit 1; }
 if [ -e "$out/add-subdirectory/kestrix/run/kestrix-example" ]; then
   echo "Kestrix built its game inside the project that includes it" >&2
   exit 1
