@@ -2,6 +2,7 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -42,8 +43,17 @@ std::optional<std::vector<std::int16_t>> decodeMp3(const std::vector<std::uint8_
     return std::nullopt;
   }
   if (mpg123_open_feed(mh.get()) != MPG123_OK) return std::nullopt;
-  if (mpg123_feed(mh.get(), bytes.data(), bytes.size()) != MPG123_OK) return std::nullopt;
 
+  // The bytes go in a piece at a time, as the decoder asks for them: it keeps no copy of
+  // the whole file, and a file found too long is left undecoded from there on.
+  std::size_t fed = 0;
+  const auto feedMore = [&] {
+    const std::size_t piece = std::min<std::size_t>(64 * 1024, bytes.size() - fed);
+    if (piece == 0 || mpg123_feed(mh.get(), bytes.data() + fed, piece) != MPG123_OK) return false;
+    fed += piece;
+    return true;
+  };
+  const std::size_t maxFrames = static_cast<std::size_t>(maxDecodedSeconds) * static_cast<std::size_t>(rate);
   std::vector<std::int16_t> stereo;
   int channels = 0;
   std::int16_t buffer[8192];
@@ -66,8 +76,9 @@ std::optional<std::vector<std::int16_t>> decodeMp3(const std::vector<std::uint8_
         stereo.push_back(buffer[i]);
       }
     }
-    if (stereo.size() / 2 > maxDecodedFrames) return std::nullopt;
-    if (result != MPG123_OK) break;  // all fed bytes used up (MPG123_NEED_MORE), or an error
+    if (stereo.size() / 2 > maxFrames) return std::nullopt;
+    if (result == MPG123_NEED_MORE && feedMore()) continue;
+    if (result != MPG123_OK) break;  // all bytes used up, or an error
   }
   if (stereo.empty()) return std::nullopt;
   return stereo;

@@ -82,6 +82,23 @@ TEST(JumpSound, DecodesToAQuarterSecondThatStartsAtOnceAtTheRateAskedForAndNoise
   EXPECT_FALSE(decodeMp3(std::vector<std::uint8_t>(mp3.begin(), mp3.begin() + 3), rate));
 }
 
+// Silent MPEG-1 layer III frames at 32 kb/s, 44.1 kHz, mono: 104 bytes and 1152 samples each.
+std::vector<std::uint8_t> silentMp3(int seconds) {
+  std::vector<std::uint8_t> file;
+  for (int i = 0; i < seconds * rate / 1152; ++i) {
+    file.insert(file.end(), {0xFF, 0xFB, 0x10, 0xC0});
+    file.resize(file.size() + 100);
+  }
+  return file;
+}
+
+TEST(JumpSound, ASoundLongerThanASoundEffectNeedsIsRefused) {
+  const auto under = decodeMp3(silentMp3(maxDecodedSeconds - 1), rate);
+  ASSERT_TRUE(under);
+  EXPECT_NEAR(static_cast<double>(under->size() / 2), (maxDecodedSeconds - 1.0) * rate, rate / 10.0);
+  EXPECT_FALSE(decodeMp3(silentMp3(maxDecodedSeconds + 1), rate));
+}
+
 TEST(AudioFiles, ReadsTheRangeAskedForOrNothing) {
   const std::string path = ::testing::TempDir() + "kestrix_bytes_" + std::to_string(getpid());
   std::ofstream(path, std::ios::binary) << "0123456789";
