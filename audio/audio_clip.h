@@ -24,6 +24,12 @@ struct AudioClip {
 };
 
 // The game's two clips, made at start-up: the music ("cagadon.it") and the jump sound
-// ("saltito.mp3"). The window procedure deletes the music clip when the window goes.
+// ("saltito.mp3"), both null until the program sets them.
+// A clip stored in musicClip is handed over to the library: the program makes it with
+// `new AudioClip` and never deletes it; on WM_DESTROY the window procedure frees the audio
+// library, deletes the clip and sets musicClip back to null. A clip the program keeps
+// itself (static, on the stack, a member) never goes there: it has a pointer of its own,
+// and the program calls freeAll at its end. jumpSound stays the program's; the library
+// never frees or deletes it.
 extern AudioClip* musicClip;
 extern AudioClip* jumpSound;

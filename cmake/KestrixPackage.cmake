@@ -3,7 +3,8 @@
 # pkg-config. Headers go to include/kestrix: display/ and audio/ under it, the layer's
 # mirror headers of the Windows SDK and the audio library in include/kestrix/sdk. Every path
 # is relative to the prefix, so the files also work from the prefix given at install time
-# (cmake --install B --prefix P).
+# (cmake --install B --prefix P). The leak suppressions for sanitizer builds go to
+# share/kestrix/lsan.supp.
 include(CMakePackageConfigHelpers)
 set(KESTRIX_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Kestrix)
 
@@ -17,6 +18,9 @@ foreach(folder display audio)
 endforeach()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/include/ ${PROJECT_SOURCE_DIR}/platform/bass/include/
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kestrix/sdk FILES_MATCHING PATTERN "*.h")
+
+# Leak suppressions for a program built with AddressSanitizer: the system libraries' own.
+install(FILES ${PROJECT_SOURCE_DIR}/tests/sanitizers/lsan.supp DESTINATION ${CMAKE_INSTALL_DATADIR}/kestrix)
 
 install(EXPORT KestrixTargets NAMESPACE Kestrix:: DESTINATION ${KESTRIX_CMAKE_DIR})
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/KestrixConfigVersion.cmake COMPATIBILITY SameMinorVersion)
