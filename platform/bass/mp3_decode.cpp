@@ -55,6 +55,7 @@ std::optional<std::vector<std::int16_t>> decodeMp3(const std::vector<std::uint8_
   };
   const std::size_t maxFrames = static_cast<std::size_t>(maxDecodedSeconds) * static_cast<std::size_t>(rate);
   std::vector<std::int16_t> stereo;
+  std::size_t endFrames = 0;  // the sound's own length, when its info frame gives it
   int channels = 0;
   std::int16_t buffer[8192];
   for (;;) {
@@ -65,6 +66,13 @@ std::optional<std::vector<std::int16_t>> decodeMp3(const std::vector<std::uint8_
       int encoding = 0;
       mpg123_getformat(mh.get(), &fileRate, &channels, &encoding);
       if (fileRate != rate || encoding != MPG123_ENC_SIGNED_16 || channels < 1 || channels > 2) return std::nullopt;
+      // Before the first sample only an info frame (Xing, LAME) tells the length. The sound
+      // ends there: bytes after it (the next member of an archive) are no part of it.
+      if (stereo.empty() && endFrames == 0) {
+        const off_t length = mpg123_length(mh.get());
+        if (length > 0) endFrames = static_cast<std::size_t>(length);
+        if (endFrames > maxFrames) return std::nullopt;
+      }
       continue;
     }
     const std::size_t samples = done / sizeof(std::int16_t);
@@ -77,6 +85,10 @@ std::optional<std::vector<std::int16_t>> decodeMp3(const std::vector<std::uint8_
       }
     }
     if (stereo.size() / 2 > maxFrames) return std::nullopt;
+    if (endFrames != 0 && stereo.size() / 2 >= endFrames) {
+      stereo.resize(2 * endFrames);
+      break;
+    }
     if (result == MPG123_NEED_MORE && feedMore()) continue;
     if (result != MPG123_OK) break;  // all bytes used up, or an error
   }

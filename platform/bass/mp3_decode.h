@@ -10,7 +10,8 @@
 // a long file (an hour of silence takes a few megabytes) must not fill the memory.
 constexpr long maxDecodedSeconds = 30;
 
-// Interleaved left/right samples at `rate` Hz (mono is doubled to both sides). Empty
+// Interleaved left/right samples at `rate` Hz (mono is doubled to both sides), up to the
+// length the file's info frame gives, when it has one: what follows is not decoded. Empty
 // optional when the bytes do not open as an MP3 file does (an ID3v2 tag or a frame header
 // first), libmpg123 finds no audio in them, the audio cannot be brought to `rate`, or it
 // lasts longer than maxDecodedSeconds, which is found out before the rest is decoded.

@@ -77,6 +77,10 @@ TEST(JumpSound, DecodesToAQuarterSecondThatStartsAtOnceAtTheRateAskedForAndNoise
     EXPECT_FALSE(decodeMp3(bad, rate));
     EXPECT_EQ(loadModule(bad), nullptr);
   }
+  // Bytes after the length its info frame gives (an archive's next member) add nothing.
+  auto followed = mp3;
+  followed.insert(followed.end(), mp3.begin(), mp3.end());
+  EXPECT_EQ(decodeMp3(followed, rate), pcm);
   // An MP3 cut off after its first kilobyte still gives what it holds; one of 3 bytes nothing.
   EXPECT_TRUE(decodeMp3(std::vector<std::uint8_t>(mp3.begin(), mp3.begin() + 1024), rate));
   EXPECT_FALSE(decodeMp3(std::vector<std::uint8_t>(mp3.begin(), mp3.begin() + 3), rate));
