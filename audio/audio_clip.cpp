@@ -1,5 +1,7 @@
 #include "audio/audio_clip.h"
 
+#include "audio/clip_bytes.h"
+
 #include <bass.h>
 #include <mmsystem.h>
 
@@ -23,6 +25,38 @@ void AudioClip::loadModule(const char* fileName, HWND window) {
   startTime = 0;
 }
 
+void AudioClip::loadStreamMemory(const void* data, DWORD bytes, HWND window) {
+  BASS_Init(outputDevice, outputRate, 0, window);
+  handle = BASS_StreamCreateFile(TRUE, data, 0, bytes, 0);
+  startTime = 0;
+}
+
+void AudioClip::loadModuleMemory(const void* data, DWORD bytes, HWND window) {
+  BASS_Init(outputDevice, outputRate, 0, window);
+  handle = BASS_MusicLoad(TRUE, data, 0, bytes, BASS_MUSIC_RAMP);
+  startTime = 0;
+}
+
+void AudioClip::loadStreamResource(const char* name, HWND window) {
+  const ClipBytes bytes = holdResourceBytes(name);
+  if (bytes.data == nullptr) {
+    handle = 0;  // the library's failure value: the clip plays nothing
+    startTime = 0;
+    return;
+  }
+  loadStreamMemory(bytes.data, static_cast<DWORD>(bytes.size), window);
+}
+
+void AudioClip::loadModuleResource(const char* name, HWND window) {
+  const ClipBytes bytes = holdResourceBytes(name);
+  if (bytes.data == nullptr) {
+    handle = 0;
+    startTime = 0;
+    return;
+  }
+  loadModuleMemory(bytes.data, static_cast<DWORD>(bytes.size), window);
+}
+
 void AudioClip::playStream() {
   BASS_Start();
   BASS_StreamPlay(handle, FALSE, 0);
@@ -37,4 +71,7 @@ void AudioClip::playModule() {
 
 void AudioClip::stopAll() { BASS_Stop(); }
 
-void AudioClip::freeAll() { BASS_Free(); }
+void AudioClip::freeAll() {
+  BASS_Free();
+  releaseClipBytes();  // no handle of the library plays from them any more
+}

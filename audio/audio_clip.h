@@ -13,13 +13,23 @@ struct AudioClip {
   void loadStream(const char* fileName, HWND window);
   // Opens a tracker module as a music clip.
   void loadModule(const char* fileName, HWND window);
+  // The same for a file found as pictures are (display/resource.h: the archive's member of
+  // that name, else the plain file), read into memory the clips hold until freeAll and
+  // handed to the library's memory form. A member reads on into what follows it in the
+  // archive; the sound's own format says where it ends (an MP3 needs its info frame).
+  void loadStreamResource(const char* name, HWND window);
+  void loadModuleResource(const char* name, HWND window);
+  // The same from `bytes` bytes at `data`, through the library's memory form. The block
+  // stays the program's, valid and unchanged until freeAll: the library may play from it.
+  void loadStreamMemory(const void* data, DWORD bytes, HWND window);
+  void loadModuleMemory(const void* data, DWORD bytes, HWND window);
   // Plays a stream clip from its start, over whatever else sounds.
   void playStream();
   // Plays a music clip from its start, looping.
   void playModule();
   // Silences all output.
   void stopAll();
-  // Gives back everything the audio library holds.
+  // Gives back everything the audio library holds, and the clips' bytes read for it.
   void freeAll();
 };
 

@@ -18,7 +18,14 @@ std::vector<Call> log;
 std::mutex hookMutex;
 std::array<std::function<void()>, static_cast<std::size_t>(Function::Count)> hooks;
 
-void record(Function f, const char* name, std::vector<std::int64_t> args, const void* file = nullptr) {
+// A load's file as text: its name, or with mem the block's bytes.
+std::string loaded(BOOL mem, const void* file, DWORD offset, DWORD length) {
+  if (file == nullptr) return "";
+  if (!mem) return static_cast<const char*>(file);
+  return std::string(static_cast<const char*>(file) + offset, length);
+}
+
+void record(Function f, const char* name, std::vector<std::int64_t> args, std::string file = "") {
   counts[static_cast<std::size_t>(f)].fetch_add(1, std::memory_order_relaxed);
   std::function<void()> hook;
   {
@@ -28,7 +35,7 @@ void record(Function f, const char* name, std::vector<std::int64_t> args, const 
   if (hook) hook();
   if (!logging.load(std::memory_order_relaxed)) return;
   std::lock_guard<std::mutex> lock(logMutex);
-  log.push_back(Call{name, std::move(args), file != nullptr ? static_cast<const char*>(file) : ""});
+  log.push_back(Call{name, std::move(args), std::move(file)});
 }
 
 }  // namespace
@@ -85,7 +92,7 @@ BOOL WINAPI BASS_Stop(void) {
 void WINAPI BASS_Free(void) { record(Function::Free, "BASS_Free", {}); }
 
 HMUSIC WINAPI BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags) {
-  record(Function::MusicLoad, "BASS_MusicLoad", {mem, offset, length, flags}, mem ? nullptr : file);
+  record(Function::MusicLoad, "BASS_MusicLoad", {mem, offset, length, flags}, bassrecord::loaded(mem, file, offset, length));
   return bassrecord::nextMusic.load();
 }
 
@@ -95,7 +102,8 @@ BOOL WINAPI BASS_MusicPlayEx(HMUSIC handle, DWORD pos, int flags, BOOL reset) {
 }
 
 HSTREAM WINAPI BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags) {
-  record(Function::StreamCreateFile, "BASS_StreamCreateFile", {mem, offset, length, flags}, mem ? nullptr : file);
+  record(Function::StreamCreateFile, "BASS_StreamCreateFile", {mem, offset, length, flags},
+         bassrecord::loaded(mem, file, offset, length));
   return bassrecord::nextStream.load();
 }
 

@@ -9,7 +9,8 @@
 
 namespace bassrecord {
 
-// One call, with its name and arguments as integers (a file name as text).
+// One call, with its name and arguments as integers (a file name, or the bytes of a
+// memory block, as text).
 struct Call {
   std::string name;
   std::vector<std::int64_t> args;

@@ -41,12 +41,14 @@ BOOL BASSDEF(BASS_Start)(void);
 BOOL BASSDEF(BASS_Stop)(void);
 // Gives back the device and everything loaded; later calls do nothing until BASS_Init.
 void BASSDEF(BASS_Free)(void);
-// Loads a tracker module from a file (mem FALSE) or from memory (mem TRUE, length bytes).
+// Loads a tracker module from a file (mem FALSE: file is its name) or from memory (mem TRUE:
+// length bytes at file + offset).
 HMUSIC BASSDEF(BASS_MusicLoad)(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
 // Plays a module from order position pos; flags -1 keeps the load flags; reset clears the
 // channels' state first.
 BOOL BASSDEF(BASS_MusicPlayEx)(HMUSIC handle, DWORD pos, int flags, BOOL reset);
-// Opens a compressed audio file (MP3) as a stream.
+// Opens a compressed audio file (MP3) as a stream, from a file or from memory as
+// BASS_MusicLoad does. A memory block stays the caller's, valid while the stream exists.
 HSTREAM BASSDEF(BASS_StreamCreateFile)(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
 // Plays a stream from its beginning, over whatever sounds already (earlier plays of the
 // same stream included).
