@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -116,10 +117,8 @@ TEST_F(PcxFile, AMemberOfTheArchiveAndAPaletteSearchThatRunsIntoTheNextMember) {
   // A name that cannot be written (a string literal) is looked up through a copy.
   EXPECT_EQ(loadPcxSize("a.pcx").width, 2);
   EXPECT_EQ(loadPcx("a.pcx", out.data(), out.size(), nullptr), 1);
-  std::FILE* member = openResource("b.bin", "rb");
-  ASSERT_NE(member, nullptr);
-  EXPECT_EQ(std::fgetc(member), 'x');
-  std::fclose(member);
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> member(openResource("b.bin", "rb"), std::fclose);
+  EXPECT_EQ(member ? std::fgetc(member.get()) : EOF, 'x');
 }
 
 // Loads "pic.pcx" holding `file` into 1024 bytes, with a palette request if asked.
