@@ -37,26 +37,6 @@ void AudioClip::loadModuleMemory(const void* data, DWORD bytes, HWND window) {
   startTime = 0;
 }
 
-void AudioClip::loadStreamResource(const char* name, HWND window) {
-  const ClipBytes bytes = holdResourceBytes(name);
-  if (bytes.data == nullptr) {
-    handle = 0;  // the library's failure value: the clip plays nothing
-    startTime = 0;
-    return;
-  }
-  loadStreamMemory(bytes.data, static_cast<DWORD>(bytes.size), window);
-}
-
-void AudioClip::loadModuleResource(const char* name, HWND window) {
-  const ClipBytes bytes = holdResourceBytes(name);
-  if (bytes.data == nullptr) {
-    handle = 0;
-    startTime = 0;
-    return;
-  }
-  loadModuleMemory(bytes.data, static_cast<DWORD>(bytes.size), window);
-}
-
 void AudioClip::playStream() {
   BASS_Start();
   BASS_StreamPlay(handle, FALSE, 0);
