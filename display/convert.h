@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-// The widest row ditherTo332 takes: its static error rows hold 4,096 slots, two of which
-// are guards.
-inline constexpr int ditherMaxWidth = 4094;
+// The widest row ditherTo332 takes, the widest frame: its static error rows hold a slot
+// for each pixel and a guard at each end.
+inline constexpr int ditherMaxWidth = 4096;
 
 // Converts one frame of frame width × frame height pixels (displaySettings) at the display
 // depth and green-6-bit flag of displaySettings. Row y goes to destination + y × pitch;

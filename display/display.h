@@ -1,5 +1,6 @@
 // Kestrix's display object and settings: the window, the display set-up on Direct3D 8 or
-// DirectDraw 7, and the presentation of each 320×240 frame of 0x00RRGGBB pixels.
+// DirectDraw 7, and the presentation of each frame of 0x00RRGGBB pixels (320×240 unless
+// the program sets another size before initDisplay).
 #pragma once
 
 #include <windows.h>
@@ -18,15 +19,21 @@ enum Backend : int { backendDirect3D = 0, backendDirectDraw = 1 };
 
 // Process-wide settings of the library, with their values at process start.
 struct DisplaySettings {
-  int frameWidth = 320;   // never changed
-  int frameHeight = 240;  // never changed
+  // The frame's size: set by the program, if at all, before initDisplay; 1 to
+  // maxFrameSide on each side.
+  int frameWidth = 320;
+  int frameHeight = 240;
   int displayDepth = 32;  // DirectDraw: the depth of the mode in effect
   int green6Bit = 1;      // cleared when a 16-bit mode is 5-5-5
   int active = 0;         // frames are drawn while non-zero; main thread only
   int backend = backendDirect3D;
   int deviceWidth = 0;
   int deviceHeight = 0;
+  // 0: each frame is shown at once instead of at the display's next refresh (a program that
+  // paces itself, a benchmark). Set before initDisplay.
+  int waitForRefresh = 1;
 };
+inline constexpr int maxFrameSide = 4096;
 extern DisplaySettings displaySettings;
 
 // The display object: one window and the objects of one back-end.
@@ -56,6 +63,7 @@ struct DisplayContext {
 
   // Opens the display on a back-end: 0 for Direct3D 8 with a width × height back buffer,
   // 1 for DirectDraw at the frame's size. Returns -1 when a Direct3D step failed, else 0.
+  // A frame size outside 1 to maxFrameSide ends the program through fatalError.
   int initDisplay(int backendChoice, int width, int height);
   // Puts one frame on the screen; a failing step costs that frame only.
   void presentFrame(const std::uint32_t* frame);

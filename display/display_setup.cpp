@@ -1,5 +1,6 @@
 // initDisplay: opens the screen on Direct3D 8 (a texture drawn as one full-screen quad) or
-// on DirectDraw 7 (an exclusive 320×240 mode at the first depth the display accepts).
+// on DirectDraw 7 (an exclusive mode of the frame's size at the first depth the display
+// accepts).
 #include <d3d8.h>
 #include <ddraw.h>
 
@@ -29,8 +30,9 @@ static_assert(sizeof(QuadVertex) == 20);
 
 constexpr UINT direct3DVersion = 120;  // the DirectX 8.0 SDK's D3D_SDK_VERSION
 constexpr DWORD quadVertexFormat = D3DFVF_XYZ | D3DFVF_TEX1;
-constexpr UINT textureWidth = 512;
-constexpr UINT textureHeight = 256;
+// The texture's side for a frame's side: the smallest power of two that holds it, as the
+// oldest cards want (512×256 for 320×240).
+UINT textureSide(int frameSide) { return std::bit_ceil(static_cast<UINT>(frameSide)); }
 constexpr UINT vertexBufferBytes = 160;  // room for eight vertices; four are used
 
 // A failed Direct3D set-up gives back what it had made, so nothing of it lingers once the
@@ -62,7 +64,8 @@ int initDirect3D(DisplayContext& context) {
   parameters.AutoDepthStencilFormat = D3DFMT_UNKNOWN;
   parameters.Flags = 0;
   parameters.FullScreen_RefreshRateInHz = D3DPRESENT_RATE_DEFAULT;
-  parameters.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+  parameters.FullScreen_PresentationInterval =
+      displaySettings.waitForRefresh != 0 ? D3DPRESENT_INTERVAL_DEFAULT : D3DPRESENT_INTERVAL_IMMEDIATE;
   if (FAILED(context.direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, context.window,
                                             D3DCREATE_MULTITHREADED | D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                             &parameters, &context.device))) {
@@ -75,6 +78,8 @@ int initDirect3D(DisplayContext& context) {
   device.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
   device.SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
 
+  const UINT textureWidth = textureSide(displaySettings.frameWidth);
+  const UINT textureHeight = textureSide(displaySettings.frameHeight);
   if (device.CreateTexture(textureWidth, textureHeight, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &context.texture) !=
       D3D_OK) {
     return failDirect3D(context);
@@ -198,6 +203,11 @@ void initDirectDraw(DisplayContext& context) {
 }  // namespace
 
 int DisplayContext::initDisplay(int backendChoice, int width, int height) {
+  const int frameWidth = displaySettings.frameWidth;
+  const int frameHeight = displaySettings.frameHeight;
+  if (frameWidth < 1 || frameHeight < 1 || frameWidth > maxFrameSide || frameHeight > maxFrameSide) {
+    fatalError("ERROR: frame de %dx%d; cada lado va de 1 a %d", frameWidth, frameHeight, maxFrameSide);
+  }
   displaySettings.backend = backendChoice;
   displaySettings.deviceWidth = width;
   displaySettings.deviceHeight = height;

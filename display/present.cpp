@@ -87,7 +87,8 @@ void DisplayContext::presentFrame(const std::uint32_t* frame) {
 }
 
 void DisplayContext::flipToScreen() {
-  // Neither call is asked to wait: a busy blitter or flip is asked again at once.
+  // Neither call is asked to wait: a busy blitter or flip is asked again at once. The flip
+  // waits for the refresh unless the program asked for frames shown at once.
   RECT rect = frameRect();
   for (;;) {
     const HRESULT result = backBuffer->BltFast(0, 0, offscreenSurface, &rect, DDBLTFAST_NOCOLORKEY);
@@ -99,7 +100,7 @@ void DisplayContext::flipToScreen() {
     if (result != DDERR_WASSTILLDRAWING) return;
   }
   for (;;) {
-    const HRESULT result = primarySurface->Flip(nullptr, 0);
+    const HRESULT result = primarySurface->Flip(nullptr, displaySettings.waitForRefresh != 0 ? 0 : DDFLIP_NOVSYNC);
     if (result == DD_OK) return;
     if (result == DDERR_SURFACELOST) {
       restoreSurfaces();

@@ -108,6 +108,12 @@ void Device::windowChanged(HWND window, WindowChange change) {
 
 void Device::textureMade(Texture& texture) { allTextures_.push_back(&texture); }
 
+void Device::pictureLocked(int width, int height) {
+  if (pictureSeen_ || parameters_.Windowed || window_ == nullptr) return;
+  pictureSeen_ = true;
+  frameSizeChosen(window_, width, height);
+}
+
 void Device::textureGone(Texture& texture) {
   allTextures_.erase(std::remove(allTextures_.begin(), allTextures_.end(), &texture), allTextures_.end());
 }

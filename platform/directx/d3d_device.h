@@ -47,6 +47,9 @@ class Device final : public ComObject<IDirect3DDevice8> {
 
   // For textures.
   void textureMade(Texture& texture);
+  // A picture of width × height is written into a texture from its corner: the first one
+  // sizes a development window (the frame).
+  void pictureLocked(int width, int height);
   void textureGone(Texture& texture);
 
  private:
@@ -65,6 +68,7 @@ class Device final : public ComObject<IDirect3DDevice8> {
   int listener_ = 0;
   std::unique_ptr<BackBuffer> backBuffer_;  // null once the window is gone
   bool inScene_ = false;
+  bool pictureSeen_ = false;
 
   std::array<DWORD, renderStates> renderState_{};
   std::array<DWORD, stages> magFilter_{};

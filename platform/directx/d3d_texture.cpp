@@ -50,6 +50,8 @@ HRESULT Texture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* p
       area.right > static_cast<LONG>(width_) || area.bottom > static_cast<LONG>(height_)) {
     return D3DERR_INVALIDCALL;
   }
+  // What is written from the corner is the picture the program shows.
+  if (area.left == 0 && area.top == 0) device().pictureLocked(area.right, area.bottom);
   pLockedRect->Pitch = static_cast<INT>(width_ * 4);
   pLockedRect->pBits = texels_.data() + static_cast<std::size_t>(area.top) * width_ + area.left;
   if ((Flags & D3DLOCK_READONLY) == 0) {

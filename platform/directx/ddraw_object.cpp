@@ -113,6 +113,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, D
     modeHeight_ = dwHeight;
     modeFormat_ = format;
   }
+  frameSizeChosen(window_, static_cast<int>(dwWidth), static_cast<int>(dwHeight));  // the mode is the frame
   screen_.setMode(static_cast<int>(dwWidth), static_cast<int>(dwHeight));
   screen_.blank();
   return DD_OK;
@@ -232,10 +233,10 @@ HRESULT DirectDraw::CreatePalette(DWORD dwFlags, LPPALETTEENTRY lpColorTable, LP
   return DD_OK;
 }
 
-bool DirectDraw::show(const Surface& primary) {
+bool DirectDraw::show(const Surface& primary, bool wait) {
   if (!screen_.isOpen() || minimized_ || primary.lost()) return true;  // nothing to show it on
   const std::uint32_t* colours = primary.palette() != nullptr ? primary.palette()->colours() : greyRamp.data();
-  return screen_.show(primary.pixels(), primary.pitch(), primary.format(), colours);
+  return screen_.show(primary.pixels(), primary.pitch(), primary.format(), colours, wait);
 }
 
 void DirectDraw::paletteChanged(const Palette& palette) {

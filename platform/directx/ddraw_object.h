@@ -39,7 +39,7 @@ class DirectDraw final : public ComObject<IDirectDraw7> {
   ModeFormat modeFormat() const { return modeFormat_; }
   // Shows the primary surface's memory, through its palette at 8 bits. False when the
   // display did not take it (nothing to show it on, minimised or gone, is no failure).
-  bool show(const Surface& primary);
+  bool show(const Surface& primary, bool wait = true);  // wait: for the refresh
   // When the last picture reached the screen (steady clock, ns).
   std::int64_t shownNs() const { return screen_.shownNs(); }
   void paletteChanged(const Palette& palette);

@@ -26,7 +26,8 @@ void DirectDrawScreen::setMode(int width, int height) {
   picture_.assign(static_cast<std::size_t>(width) * height, 0);
 }
 
-bool DirectDrawScreen::show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette) {
+bool DirectDrawScreen::show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette,
+                            bool wait) {
   if (picture_.empty()) return false;
   ScreenImage* capture = beginScreenCapture(width_, height_);
   for (int y = 0; y < height_; ++y) {
@@ -34,7 +35,7 @@ bool DirectDrawScreen::show(const std::uint8_t* pixels, LONG pitch, ModeFormat f
              format, palette);
   }
   if (capture != nullptr) capture->pixels = picture_;
-  const bool shown = showPicture();
+  const bool shown = showPicture(wait);
   if (shown && capture != nullptr) screenShown();
   return shown;
 }
@@ -46,7 +47,7 @@ void DirectDrawScreen::blank() {
 
 // Each screen pixel takes the picture pixel under its centre (a sharp square per mode
 // pixel at a whole factor); a screen row whose picture row is the one above's is a copy.
-bool DirectDrawScreen::showPicture() {
+bool DirectDrawScreen::showPicture(bool wait) {
   const PixelPlane* frame = screen_.frame();
   if (frame == nullptr) return false;
   if (!picture_.empty()) {
@@ -66,7 +67,7 @@ bool DirectDrawScreen::showPicture() {
       previous = row;
     }
   }
-  return screen_.show();
+  return screen_.show(wait);
 }
 
 }  // namespace platform::directx

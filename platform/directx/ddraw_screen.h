@@ -23,15 +23,17 @@ class DirectDrawScreen {
   void setMode(int width, int height);
 
   // Shows mode-sized pixels in the format (through palette at 8 bits) and records them
-  // for screen capture. False when the display did not take them.
-  bool show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette);
+  // for screen capture; at the next refresh, or at once where `wait` is false. False when
+  // the display did not take them.
+  bool show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette,
+            bool wait = true);
   // Shows black only, as after a mode change.
   void blank();
   // When the last picture reached the screen (steady clock, ns).
   std::int64_t shownNs() const { return screen_.shownNs(); }
 
  private:
-  bool showPicture();
+  bool showPicture(bool wait = true);
 
   WindowScreen screen_;
   std::vector<std::uint32_t> picture_;  // the mode's pixels as 0x00RRGGBB

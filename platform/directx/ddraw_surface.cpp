@@ -95,7 +95,7 @@ HRESULT Surface::BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE7 lpDDSrcSurfa
   return DD_OK;
 }
 
-HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD) {
+HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD dwFlags) {
   if (role_ != SurfaceRole::primary || attached_ == nullptr) return DDERR_NOTFLIPPABLE;
   if (lpDDSurfaceTargetOverride != nullptr && lpDDSurfaceTargetOverride != attached_) return DDERR_INVALIDPARAMS;
   if (!owner_->exclusive()) return DDERR_NOEXCLUSIVEMODE;
@@ -103,7 +103,8 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD) {
   if (locked_ || attached_->locked_) return DDERR_SURFACEBUSY;
   // The memory changes places; the interfaces keep their roles.
   pixels_.swap(attached_->pixels_);
-  if (!owner_->show(*this)) return DDERR_GENERIC;  // the frame did not reach the screen
+  // DDFLIP_NOVSYNC shows it at once rather than at the next refresh.
+  if (!owner_->show(*this, (dwFlags & DDFLIP_NOVSYNC) == 0)) return DDERR_GENERIC;  // it did not reach the screen
   platform::stats::framePresented(owner_->shownNs());
   return DD_OK;
 }

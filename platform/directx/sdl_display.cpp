@@ -28,10 +28,11 @@ void becomeDevelopmentWindow(SDL_Window* sdl, int scale) {
   int width = 0;
   int height = 0;
   SDL_GetWindowSize(sdl, &width, &height);
-  if (width != platform::windowedFrameWidth * scale || height != platform::windowedFrameHeight * scale) {
-    SDL_SetWindowSize(sdl, platform::windowedFrameWidth * scale, platform::windowedFrameHeight * scale);
-  }
-  if ((flags & SDL_WINDOW_HIDDEN) != 0) {
+  const bool resized =
+      width != platform::windowedFrameWidth() * scale || height != platform::windowedFrameHeight() * scale;
+  if (resized) SDL_SetWindowSize(sdl, platform::windowedFrameWidth() * scale, platform::windowedFrameHeight() * scale);
+  // Shown again in the middle when first shown, or when the frame's size changed it.
+  if ((flags & SDL_WINDOW_HIDDEN) != 0 || resized) {
     SDL_SetWindowPosition(sdl, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     // SDL makes the window again where it last saw it moved (as Direct3D's OpenGL renderer
     // has it do): the move's event from the display tells it.
@@ -66,6 +67,14 @@ bool takeFullScreen(HWND window) {
   }
   activateWindow(window);
   return true;
+}
+
+void frameSizeChosen(HWND window, int width, int height) {
+  if (width == platform::windowedFrameWidth() && height == platform::windowedFrameHeight()) return;
+  platform::setWindowedFrame(width, height);
+  SDL_Window* sdl = sdlWindowOf(window);
+  if (sdl == nullptr) return;
+  if (const int scale = platform::windowScale(); scale > 0) becomeDevelopmentWindow(sdl, scale);
 }
 
 void leaveFullScreen(HWND window) {

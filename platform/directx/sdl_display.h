@@ -11,6 +11,9 @@ namespace platform::directx {
 // full-screen take-over does; with KESTRIX_WINDOW it becomes an ordinary window of the
 // frame's size times the scale instead. False when the handle names no live window.
 bool takeFullScreen(HWND window);
+// The program's frame is width × height: a development window taken over becomes that
+// size times its scale.
+void frameSizeChosen(HWND window, int width, int height);
 // Gives the screen back, when the window still exists.
 void leaveFullScreen(HWND window);
 

@@ -66,13 +66,14 @@ const PixelPlane* WindowScreen::frame(bool* renewed) {
   return &plane_;
 }
 
-bool WindowScreen::show() {
+bool WindowScreen::show(bool wait) {
   if (surface_ == nullptr) return false;
-  if (paced_) pacer_.waitForRefresh();
+  const bool paced = paced_ && wait;
+  if (paced) pacer_.waitForRefresh();
   bool shown = staging_ == nullptr || SDL_BlitSurface(staging_, nullptr, surface_, nullptr) == 0;
   shown = shown && SDL_UpdateWindowSurface(window_) == 0;
   shownNs_ = RefreshPacer::nowNs();
-  if (paced_) pacer_.holdUntilNextPicture();
+  if (paced) pacer_.holdUntilNextPicture();
   return shown;
 }
 

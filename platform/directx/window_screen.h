@@ -29,8 +29,8 @@ class WindowScreen {
   // the last call (the window's size changed): it is black, and what was drawn is gone.
   const PixelPlane* frame(bool* renewed = nullptr);
   // Shows the frame at the next refresh, then returns the pacer's lead before the one
-  // after. False when the display did not take it.
-  bool show();
+  // after; at once where `wait` is false. False when the display did not take it.
+  bool show(bool wait = true);
   // When the last frame was shown (steady clock, ns).
   std::int64_t shownNs() const { return shownNs_; }
 

@@ -86,6 +86,7 @@
 
 // Flip
 #define DDFLIP_WAIT 0x00000001
+#define DDFLIP_NOVSYNC 0x00000008
 
 // CreatePalette
 #define DDPCAPS_8BIT 0x00000004

@@ -14,6 +14,18 @@
 
 namespace platform {
 
+namespace {
+std::atomic<int> frameWidth{320};
+std::atomic<int> frameHeight{240};
+}  // namespace
+
+void setWindowedFrame(int width, int height) {
+  frameWidth = width;
+  frameHeight = height;
+}
+int windowedFrameWidth() { return frameWidth; }
+int windowedFrameHeight() { return frameHeight; }
+
 int windowScaleFor(const char* setting, int screenWidth, int screenHeight, std::string& complaint) {
   complaint.clear();
   if (setting == nullptr || setting[0] == '\0') return 0;
@@ -26,7 +38,7 @@ int windowScaleFor(const char* setting, int screenWidth, int screenHeight, std::
     return 0;
   }
   if (error == std::errc::result_out_of_range) scale = INT_MAX;
-  const int fits = std::min(screenWidth / windowedFrameWidth, screenHeight / windowedFrameHeight);
+  const int fits = std::min(screenWidth / windowedFrameWidth(), screenHeight / windowedFrameHeight());
   if (fits < 1) {
     complaint = prefix + "the screen (" + std::to_string(screenWidth) + "x" + std::to_string(screenHeight) +
                 ") is smaller than the frame; full screen";

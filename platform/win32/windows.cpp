@@ -233,7 +233,7 @@ int WINAPI GetSystemMetrics(int nIndex) {
   if (nIndex != SM_CXSCREEN && nIndex != SM_CYSCREEN) return 0;
   if (!platform::startVideo()) return 0;
   if (const int scale = platform::windowScale(); scale > 0) {
-    return nIndex == SM_CXSCREEN ? platform::windowedFrameWidth * scale : platform::windowedFrameHeight * scale;
+    return (nIndex == SM_CXSCREEN ? platform::windowedFrameWidth() : platform::windowedFrameHeight()) * scale;
   }
   SDL_DisplayMode mode{};
   if (SDL_GetCurrentDisplayMode(0, &mode) != 0) return 0;

@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "display/display.h"
@@ -13,7 +15,9 @@ namespace {
 
 using ::testing::_;
 using ::testing::DoAll;
+using ::testing::Field;
 using ::testing::NiceMock;
+using ::testing::Pointee;
 using ::testing::Return;
 using ::testing::SetArgPointee;
 
@@ -92,6 +96,55 @@ TEST_F(Display, Direct3DDrawsTheQuadUnculledAndFilteredAfterAnySuccessCode) {
   EXPECT_CALL(device, SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
   EXPECT_CALL(device, SetTextureStageState(0u, D3DTSS_MAGFILTER, D3DTEXF_LINEAR));
   EXPECT_EQ(context.initDisplay(backendDirect3D, 800, 600), 0);
+}
+
+// The texture is the smallest power of two holding each side of the frame, and the quad
+// samples the frame exactly; presents and flips wait for the refresh unless told not to.
+TEST_F(Display, TheFrameSizesTheTextureAndTheSettingChoosesWhetherToWait) {
+  struct Case {
+    int width, height;
+    UINT textureWidth, textureHeight;
+    int waitForRefresh;
+  };
+  const Case cases[] = {{320, 240, 512, 256, 1}, {400, 300, 512, 512, 0}, {1, 1, 1, 1, 1},
+                        {513, 256, 1024, 256, 1}, {4096, 4095, 4096, 4096, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.width);
+    displaySettings.frameWidth = c.width;
+    displaySettings.frameHeight = c.height;
+    displaySettings.waitForRefresh = c.waitForRefresh;
+    const DWORD interval = c.waitForRefresh != 0 ? D3DPRESENT_INTERVAL_DEFAULT : D3DPRESENT_INTERVAL_IMMEDIATE;
+    EXPECT_CALL(direct3D, CreateDevice(_, _, _, _, Pointee(Field(&D3DPRESENT_PARAMETERS::FullScreen_PresentationInterval,
+                                                                 interval)), _));
+    EXPECT_CALL(device, CreateTexture(c.textureWidth, c.textureHeight, 1u, 0u, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, _));
+    ASSERT_EQ(context.initDisplay(backendDirect3D, 800, 600), 0);
+    float u = 0, v = 0;  // the texture coordinates of the bottom-right corner, the third vertex
+    std::memcpy(&u, vertexBytes + 2 * 20 + 12, 4);
+    std::memcpy(&v, vertexBytes + 2 * 20 + 16, 4);
+    EXPECT_EQ(u, static_cast<float>(c.width) / static_cast<float>(c.textureWidth));
+    EXPECT_EQ(v, static_cast<float>(c.height) / static_cast<float>(c.textureHeight));
+    verifyAndClear();
+  }
+  madeFor(backendDirectDraw);
+  displaySettings.frameWidth = 320;
+  displaySettings.frameHeight = 240;
+  for (int wait : {1, 0}) {
+    displaySettings.waitForRefresh = wait;
+    EXPECT_CALL(primary, Flip(nullptr, wait != 0 ? 0u : static_cast<DWORD>(DDFLIP_NOVSYNC)));
+    context.presentFrame(frame.data());
+    verifyAndClear();
+  }
+}
+
+TEST_F(Display, AFrameSizeOutsideOneTo4096EndsTheProgramSayingSo) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (auto [width, height] : {std::pair{0, 240}, {320, 4097}}) {
+    displaySettings.frameWidth = width;
+    displaySettings.frameHeight = height;
+    const std::string message = "frame de " + std::to_string(width) + "x" + std::to_string(height);
+    EXPECT_EXIT(context.initDisplay(backendDirect3D, 800, 600), ::testing::ExitedWithCode(1), message);
+    EXPECT_EXIT(openDirectDraw(), ::testing::ExitedWithCode(1), message);
+  }
 }
 
 // Each failing step returns −1 and gives back, and forgets, what the earlier ones made.

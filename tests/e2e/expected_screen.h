@@ -1,4 +1,4 @@
-// What the screen shows of a 320×240 frame at a DirectDraw depth, worked out pixel by pixel
+// What the screen shows of a frame (320×240 unless told) at a DirectDraw depth, worked out pixel by pixel
 // from the modes' bit patterns and, at 8 bits, the error diffusion into 3-3-2. Written apart
 // from the library's converters, so that a fault in them cannot move the expectation too.
 #pragma once
@@ -21,16 +21,16 @@ inline std::uint32_t cut(std::uint32_t channel, int bits) {
 
 // 8 bits: each channel plus the error carried to it, capped at 255, cut to its top bits;
 // what is cut off goes on 7/16 right, 3/16 below-left, 5/16 below and the rest below-right.
-inline Frame dithered(const Frame& frame) {
-  std::vector<int> carried((width + 2) * (height + 1) * 3);
-  const auto error = [&carried](int x, int y, int c) -> int& { return carried[((y * (width + 2)) + x + 1) * 3 + c]; };
+inline Frame dithered(const Frame& frame, int w = width, int h = height) {
+  std::vector<int> carried((w + 2) * (h + 1) * 3);
+  const auto error = [&carried, w](int x, int y, int c) -> int& { return carried[((y * (w + 2)) + x + 1) * 3 + c]; };
   Frame shown(frame.size());
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
       std::uint32_t colour = 0;
       for (int c = 0; c < 3; ++c) {
         const int shift = 16 - 8 * c;
-        const int sum = std::min(255, static_cast<int>(frame[y * width + x] >> shift & 0xFF) + error(x, y, c));
+        const int sum = std::min(255, static_cast<int>(frame[y * w + x] >> shift & 0xFF) + error(x, y, c));
         const int kept = sum & (c == 2 ? 0xC0 : 0xE0);
         const int e = sum - kept;
         error(x + 1, y, c) += 7 * e >> 4;
@@ -40,15 +40,15 @@ inline Frame dithered(const Frame& frame) {
         colour |= static_cast<std::uint32_t>(kept) << shift;
       }
       // The palette's last entry (224, 224, 192) is the one DirectDraw keeps white.
-      shown[y * width + x] = colour == 0xE0E0C0 ? 0xFFFFFF : colour;
+      shown[y * w + x] = colour == 0xE0E0C0 ? 0xFFFFFF : colour;
     }
   }
   return shown;
 }
 
 // The frame on a screen of this depth (16 bits: 5-6-5, or 5-5-5 where rgb555).
-inline Frame screenAt(const Frame& frame, int depth, bool rgb555) {
-  if (depth == 8) return dithered(frame);
+inline Frame screenAt(const Frame& frame, int depth, bool rgb555, int w = width, int h = height) {
+  if (depth == 8) return dithered(frame, w, h);
   const int redAndBlue = depth == 16 ? 5 : 8;
   const int green = depth == 16 && !rgb555 ? 6 : redAndBlue;
   Frame shown(frame.size());
