@@ -4,7 +4,7 @@
 
 #include <cstring>
 #include <functional>
-#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -88,62 +88,32 @@ class Display : public ::testing::Test {
   DisplayContext context{"Prueba"};
 };
 
-// The dummy layer's picture shows neither culling (the quad's winding is not culled by
-// default) nor the filter (read at texel centres): asked of the device here.
-TEST_F(Display, Direct3DDrawsTheQuadUnculledAndFilteredAfterAnySuccessCode) {
-  ON_CALL(direct3D, CreateDevice).WillByDefault(DoAll(SetArgPointee<5>(&device), Return(S_FALSE)));
-  EXPECT_CALL(device, SetRenderState).Times(::testing::AnyNumber());
-  EXPECT_CALL(device, SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
-  EXPECT_CALL(device, SetTextureStageState(0u, D3DTSS_MAGFILTER, D3DTEXF_LINEAR));
-  EXPECT_EQ(context.initDisplay(backendDirect3D, 800, 600), 0);
-}
-
 // The texture is the smallest power of two holding each side of the frame, and the quad
-// samples the frame exactly; presents and flips wait for the refresh unless told not to.
+// samples the frame exactly; presents wait for the refresh unless told not to. The quad is
+// drawn unculled and filtered, which the dummy layer's picture does not show, after any
+// success code.
 TEST_F(Display, TheFrameSizesTheTextureAndTheSettingChoosesWhetherToWait) {
-  struct Case {
-    int width, height;
-    UINT textureWidth, textureHeight;
-    int waitForRefresh;
-  };
-  const Case cases[] = {{320, 240, 512, 256, 1}, {400, 300, 512, 512, 0}, {1, 1, 1, 1, 1},
-                        {513, 256, 1024, 256, 1}, {4096, 4095, 4096, 4096, 0}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.width);
-    displaySettings.frameWidth = c.width;
-    displaySettings.frameHeight = c.height;
-    displaySettings.waitForRefresh = c.waitForRefresh;
-    const DWORD interval = c.waitForRefresh != 0 ? D3DPRESENT_INTERVAL_DEFAULT : D3DPRESENT_INTERVAL_IMMEDIATE;
-    EXPECT_CALL(direct3D, CreateDevice(_, _, _, _, Pointee(Field(&D3DPRESENT_PARAMETERS::FullScreen_PresentationInterval,
-                                                                 interval)), _));
-    EXPECT_CALL(device, CreateTexture(c.textureWidth, c.textureHeight, 1u, 0u, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, _));
-    ASSERT_EQ(context.initDisplay(backendDirect3D, 800, 600), 0);
-    float u = 0, v = 0;  // the texture coordinates of the bottom-right corner, the third vertex
-    std::memcpy(&u, vertexBytes + 2 * 20 + 12, 4);
-    std::memcpy(&v, vertexBytes + 2 * 20 + 16, 4);
-    EXPECT_EQ(u, static_cast<float>(c.width) / static_cast<float>(c.textureWidth));
-    EXPECT_EQ(v, static_cast<float>(c.height) / static_cast<float>(c.textureHeight));
-    verifyAndClear();
-  }
-  madeFor(backendDirectDraw);
-  displaySettings.frameWidth = 320;
-  displaySettings.frameHeight = 240;
-  for (int wait : {1, 0}) {
-    displaySettings.waitForRefresh = wait;
-    EXPECT_CALL(primary, Flip(nullptr, wait != 0 ? 0u : static_cast<DWORD>(DDFLIP_NOVSYNC)));
-    context.presentFrame(frame.data());
-    verifyAndClear();
-  }
-}
-
-TEST_F(Display, AFrameSizeOutsideOneTo4096EndsTheProgramSayingSo) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  for (auto [width, height] : {std::pair{0, 240}, {320, 4097}}) {
+  ON_CALL(direct3D, CreateDevice).WillByDefault(DoAll(SetArgPointee<5>(&device), Return(S_FALSE)));
+  for (auto [width, height, textureWidth, textureHeight, wait] :
+       {std::tuple{320, 240, 512u, 256u, 1}, {400, 300, 512u, 512u, 0}, {1, 1, 1u, 1u, 1}, {513, 256, 1024u, 256u, 1},
+        {4096, 4095, 4096u, 4096u, 0}}) {
+    SCOPED_TRACE(width);
     displaySettings.frameWidth = width;
     displaySettings.frameHeight = height;
-    const std::string message = "frame de " + std::to_string(width) + "x" + std::to_string(height);
-    EXPECT_EXIT(context.initDisplay(backendDirect3D, 800, 600), ::testing::ExitedWithCode(1), message);
-    EXPECT_EXIT(openDirectDraw(), ::testing::ExitedWithCode(1), message);
+    displaySettings.waitForRefresh = wait;
+    const DWORD interval = wait != 0 ? D3DPRESENT_INTERVAL_DEFAULT : D3DPRESENT_INTERVAL_IMMEDIATE;
+    EXPECT_CALL(direct3D, CreateDevice(_, _, _, _, Pointee(Field(&D3DPRESENT_PARAMETERS::FullScreen_PresentationInterval,
+                                                                 interval)), _));
+    EXPECT_CALL(device, CreateTexture(textureWidth, textureHeight, 1u, 0u, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, _));
+    EXPECT_CALL(device, SetRenderState).Times(::testing::AnyNumber());
+    EXPECT_CALL(device, SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
+    EXPECT_CALL(device, SetTextureStageState(0u, D3DTSS_MAGFILTER, D3DTEXF_LINEAR));
+    ASSERT_EQ(context.initDisplay(backendDirect3D, 800, 600), 0);
+    float corner[5];  // the bottom-right one, the third: x, y, z, u, v
+    std::memcpy(corner, vertexBytes + 2 * sizeof corner, sizeof corner);
+    EXPECT_EQ(std::pair(corner[3], corner[4]), std::pair(static_cast<float>(width) / static_cast<float>(textureWidth),
+                                                         static_cast<float>(height) / static_cast<float>(textureHeight)));
+    verifyAndClear();
   }
 }
 
@@ -226,6 +196,8 @@ TEST_F(Display, EachFailingDirectDrawCallEndsTheProgramNamingIt) {
              .WillByDefault(Return(DDERR_OUTOFMEMORY));
        },
        "ERROR al crear la off-screen surface"},
+      {[] { displaySettings.frameWidth = 0; }, "ERROR: frame de 0x240; cada lado va de 1 a 4096"},
+      {[] { displaySettings.frameHeight = 4097; }, "ERROR: frame de 320x4097"},
   };
   for (const auto& [fail, message] : cases) {
     EXPECT_EXIT((fail(), openDirectDraw()), ::testing::ExitedWithCode(1), std::string("^Error: ") + message);
@@ -267,7 +239,7 @@ TEST_F(Display, AFailedDirect3DStepDropsTheFrame) {
 
 // Busy copies and flips are asked again (a busy flip without copying again); a lost surface
 // has all three restored, stopping at the first that fails; any other error, or a failed
-// lock or unlock, drops the frame.
+// lock or unlock, drops the frame. Flips wait for the refresh unless told not to.
 TEST_F(Display, DirectDrawLockCopyAndFlipAnswers) {
   madeFor(backendDirectDraw);
   struct Case {
@@ -275,6 +247,7 @@ TEST_F(Display, DirectDrawLockCopyAndFlipAnswers) {
     HRESULT primaryRestore;
     int restores;  // of the primary, back and off-screen surfaces, in that order
     HRESULT lock = DD_OK, unlock = DD_OK;
+    int waitForRefresh = 1;
   };
   const HRESULT busy = DDERR_WASSTILLDRAWING, lost = DDERR_SURFACELOST;
   const Case cases[] = {{{busy, busy, busy, DD_OK}, {DD_OK}, DD_OK, 0},
@@ -285,13 +258,16 @@ TEST_F(Display, DirectDrawLockCopyAndFlipAnswers) {
                         {{DDERR_INVALIDRECT}, {}, DD_OK, 0},
                         {{}, {}, DD_OK, 0, DDERR_SURFACEBUSY},
                         {{}, {}, DD_OK, 3, lost},
-                        {{}, {}, DD_OK, 0, DD_OK, DDERR_NOTLOCKED}};
+                        {{}, {}, DD_OK, 0, DD_OK, DDERR_NOTLOCKED},
+                        {{DD_OK}, {busy, DD_OK}, DD_OK, 0, DD_OK, DD_OK, 0}};
   for (const Case& c : cases) {
     if (c.lock != DD_OK) EXPECT_CALL(offscreen, Lock).WillOnce(Return(c.lock));
     ON_CALL(offscreen, Unlock).WillByDefault(Return(c.unlock));
     auto& copy = EXPECT_CALL(back, BltFast(0u, 0u, &offscreen, _, _)).Times(static_cast<int>(c.copies.size()));
     for (HRESULT r : c.copies) copy.WillOnce(Return(r));
-    auto& flip = EXPECT_CALL(primary, Flip).Times(static_cast<int>(c.flips.size()));
+    displaySettings.waitForRefresh = c.waitForRefresh;
+    const DWORD flags = c.waitForRefresh != 0 ? 0 : DDFLIP_NOVSYNC;
+    auto& flip = EXPECT_CALL(primary, Flip(nullptr, flags)).Times(static_cast<int>(c.flips.size()));
     for (HRESULT r : c.flips) flip.WillOnce(Return(r));
     ON_CALL(primary, Restore()).WillByDefault(Return(c.primaryRestore));
     EXPECT_CALL(primary, Restore()).Times(c.restores >= 1 ? 1 : 0);
