@@ -52,14 +52,21 @@ bool waylandSocketExists(const char* name) {
   return hasText(folder) && access((std::string(folder) + "/" + name).c_str(), F_OK) == 0;
 }
 
-// The video drivers for the displays the environment names, unless SDL_VIDEODRIVER chose:
-// SDL would otherwise try every driver it has, each with its own complaints.
-std::string namedDrivers() {
+// The video drivers to ask, unless SDL_VIDEODRIVER chose: those of the displays the
+// environment names, else every one SDL has but the headless ones and those whose display
+// is not there. SDL would otherwise try every driver, each with its own complaints.
+std::string chosenDrivers() {
   if (hasText(std::getenv("SDL_VIDEODRIVER"))) return "";
-  std::string drivers;
-  if (hasText(std::getenv("DISPLAY"))) drivers = "x11";
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if (hasText(wayland) && waylandSocketExists(wayland)) drivers += drivers.empty() ? "wayland" : ",wayland";
+  const bool named = hasText(std::getenv("DISPLAY")) || hasText(wayland);
+  std::string drivers;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const std::string driver = SDL_GetVideoDriver(i);
+    const bool asked = driver == "x11"       ? hasText(std::getenv("DISPLAY"))
+                       : driver == "wayland" ? waylandSocketExists(hasText(wayland) ? wayland : "wayland-0")
+                                             : !named && !isHeadlessDriver(driver.c_str());
+    if (asked) drivers += (drivers.empty() ? "" : ",") + driver;
+  }
   return drivers;
 }
 
@@ -127,8 +134,8 @@ bool initVideo() {
   auto pause = std::chrono::milliseconds(20);
   for (;;) {
     // A display may come into being meanwhile: its drivers are asked for again each time.
-    const std::string drivers = namedDrivers();
-    const bool chosen = !displayNamed || hasText(std::getenv("SDL_VIDEODRIVER")) || !drivers.empty();
+    const std::string drivers = chosenDrivers();
+    const bool chosen = hasText(std::getenv("SDL_VIDEODRIVER")) || !drivers.empty();
     if (!drivers.empty()) SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
     // Reference-counted: the audio side starts and stops its own subsystem independently.
     const bool started = chosen && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
