@@ -91,6 +91,7 @@ Screen takeScreenshot(const char* displayName) {
   const std::unique_ptr<Display, int (*)(Display*)> named(displayName ? XOpenDisplay(displayName) : nullptr,
                                                           [](Display* d) { return d ? XCloseDisplay(d) : 0; });
   Display* display = displayName != nullptr ? named.get() : testDisplay;
+  if (display == nullptr && displayName != nullptr) return {};  // it refuses, e.g. while it resets itself
   if (display == nullptr) throw std::runtime_error("no X display");
   XWindowAttributes root{};
   XGetWindowAttributes(display, DefaultRootWindow(display), &root);

@@ -50,7 +50,7 @@ class GameSession {
   int exitCode_ = -1;
 };
 
-// Of the test's X server, or of the one named (":N").
+// Of the test's X server, or of the one named (":N"): nothing where that one refuses.
 Screen takeScreenshot(const char* displayName = nullptr);
 inline double nowSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
