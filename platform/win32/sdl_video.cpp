@@ -22,8 +22,10 @@ std::atomic<bool> running{false};
 std::thread::id videoThread;
 std::atomic<Uint32> wakeType{0};
 
+// SDL's drivers that show nothing ("evdev" is the dummy one with keyboard input).
 bool isHeadlessDriver(const char* name) {
-  return name != nullptr && (std::strcmp(name, "dummy") == 0 || std::strcmp(name, "offscreen") == 0);
+  return name != nullptr &&
+         (std::strcmp(name, "dummy") == 0 || std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "evdev") == 0);
 }
 
 bool hasText(const char* value) { return value != nullptr && value[0] != '\0'; }
@@ -145,13 +147,15 @@ bool initVideo() {
       if (depth == 0 || depth >= 15) return true;
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
       unusable.store(true);
-      tellUnusable("The display " + namedDisplays() + " has " + std::to_string(depth) +
+      const char* x = std::getenv("DISPLAY");
+      tellUnusable("The X display \"" + printable(hasText(x) ? x : "") + "\" has " + std::to_string(depth) +
                    " bits per pixel; pictures need 15 or more");
       return false;
     }
     if (started) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     const auto now = std::chrono::steady_clock::now();
-    if (!displayNamed || terminationRequested() || now >= end) {
+    if (terminationRequested()) return false;  // not a verdict on the display
+    if (!displayNamed || now >= end) {
       if (displayNamed) {
         unusable.store(true);
         tellUnusable("No display could be opened: " + namedDisplays());
