@@ -172,6 +172,10 @@ void writeFigures(const std::string& path, const std::string& figures) {
 
 }  // namespace
 
+void writeNow() {
+  if (active != nullptr) writeFigures(active->path, active->figures());
+}
+
 void keyPressed() {
   if (active == nullptr) return;
   std::int64_t none = 0;

@@ -22,4 +22,7 @@ void framePresented(long long shownNs = 0);
 // refreshes passed without a new picture.
 void refreshesMissed(long long count);
 
+// Writes the figures now, for an end that skips the exit handlers (_exit).
+void writeNow();
+
 }  // namespace platform::stats

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include "platform/win32/message_queue.h"
 #include "platform/win32/sdl_video.h"
 #include "platform/win32/window_internal.h"
 
@@ -83,6 +84,8 @@ void refuseUserEvents(bool on) {
   wake.type = SDL_USEREVENT;
   SDL_PushEvent(&wake);
 }
+
+bool windowsThreadWaits() { return platform::inSdlWait(); }
 
 const char* videoDriver() {
   if (!platform::videoRunning()) return "";

@@ -23,6 +23,9 @@ bool pushQuit();
 // turning it off pushes one such event, which wakes a thread left waiting for SDL.
 void refuseUserEvents(bool on);
 
+// Whether the windows' thread sleeps in WaitMessage, waiting for SDL's events.
+bool windowsThreadWaits();
+
 // The SDL video driver in use ("dummy", "x11", ...), or "" before video runs.
 const char* videoDriver();
 

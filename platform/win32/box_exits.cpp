@@ -1,7 +1,11 @@
 #include "platform/win32/box_exits.h"
 
 #include <dlfcn.h>
+#include <pthread.h>
+#include <sys/prctl.h>
 #include <unistd.h>
+
+#include <atomic>
 
 namespace platform {
 namespace {
@@ -22,9 +26,25 @@ SetIoErrorHandler findSetIoErrorHandler() {
   return x11 != nullptr ? reinterpret_cast<SetIoErrorHandler>(dlsym(x11, "XSetIOErrorHandler")) : nullptr;
 }
 
+// The process showing a box, 0 while none is shown.
+std::atomic<pid_t> boxOwner{0};
+
+// In a child forked while a box is up. The kernel kills it when the thread that forked it
+// ends, and so with the process; a parent that ended before the wish was made is seen as
+// a changed parent.
+void childOfABox() {
+  const pid_t owner = boxOwner.load();
+  if (owner == 0) return;
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != owner) _exit(1);
+}
+
 }  // namespace
 
 BoxExits::BoxExits() {
+  static const bool watchingForks = pthread_atfork(nullptr, nullptr, childOfABox) == 0;
+  (void)watchingForks;
+  previousBoxOwner_ = boxOwner.exchange(getpid());
   struct sigaction end {};
   end.sa_handler = endAtOnce;
   sigemptyset(&end.sa_mask);
@@ -36,6 +56,7 @@ BoxExits::BoxExits() {
 }
 
 BoxExits::~BoxExits() {
+  boxOwner.store(previousBoxOwner_);
   if (setIoErrorHandler_ != nullptr) setIoErrorHandler_(previousIoError_);
   sigaction(SIGINT, &previousInt_, nullptr);
   sigaction(SIGTERM, &previousTerm_, nullptr);

@@ -7,6 +7,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/win32/termination.h"
+
+// Before anything of the program runs, so that no termination request is lost.
+[[maybe_unused]] static const bool catching = (platform::catchTerminationRequests(), true);
+
 int main(int argc, char** argv) {
   // Arguments joined as Windows hands them over, quoting those with blanks.
   std::string commandLine;

@@ -4,11 +4,14 @@
 
 #include <SDL.h>
 
+#include <atomic>
+
 #include "platform/stats/run_stats.h"
 #include "platform/win32/activation.h"
 #include "platform/win32/keys.h"
 #include "platform/win32/message_queue.h"
 #include "platform/win32/sdl_video.h"
+#include "platform/win32/termination.h"
 #include "platform/win32/window_table.h"
 
 namespace platform {
@@ -65,6 +68,25 @@ bool handleWindowEvent(const SDL_WindowEvent& event) {
   }
 }
 
+// Every window is asked to close; true when one was.
+bool closeAllWindows() {
+  bool posted = false;
+  for (HWND window : allWindows()) posted = PostMessageA(window, WM_CLOSE, 0, 0) != FALSE || posted;
+  return posted;
+}
+
+// A termination request caught since the last pump. The first pump is the message loop's
+// start: a request from before it ends the program as a failed start does, with code 1;
+// later ones close the windows, as SDL's own quit event does, and where there is no window
+// to close the loop is ended all the same.
+bool passOnTerminationRequest() {
+  static std::atomic<bool> loopRan{false};
+  const bool before = !loopRan.exchange(true);
+  if (!takeTerminationRequest()) return false;
+  if (before || !closeAllWindows()) postQuit(1);
+  return true;
+}
+
 bool handleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN:
@@ -83,12 +105,8 @@ bool handleEvent(const SDL_Event& event) {
       const auto window = liveWindow(event.motion.windowID);
       return window != nullptr && window->visible && sendSetCursor(window->handle);
     }
-    case SDL_QUIT: {
-      // A termination request (SIGINT, SIGTERM): every window is asked to close.
-      bool posted = false;
-      for (HWND window : allWindows()) posted = PostMessageA(window, WM_CLOSE, 0, 0) != FALSE || posted;
-      return posted;
-    }
+    case SDL_QUIT:  // a termination request that SDL caught (a program with its own main)
+      return closeAllWindows();
     default:
       return false;  // including the wake-up event: the queue tells what was posted
   }
@@ -97,8 +115,8 @@ bool handleEvent(const SDL_Event& event) {
 }  // namespace
 
 bool pumpEvents() {
-  if (!onVideoThread()) return false;
-  bool delivered = false;
+  bool delivered = passOnTerminationRequest();
+  if (!onVideoThread()) return delivered;
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) delivered = handleEvent(event) || delivered;
   return delivered;

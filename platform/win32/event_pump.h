@@ -5,8 +5,8 @@
 
 namespace platform {
 
-// Handles every SDL event waiting. True when a message was posted or sent. Does nothing
-// off the video thread.
+// Passes on a termination request (platform/win32/termination.h), then handles every SDL
+// event waiting; SDL's only on the video thread. True when a message was posted or sent.
 bool pumpEvents();
 // Video thread: sleeps until an SDL event arrives or a message is posted (at once when one
 // is already waiting), at most sdlWaitLimitMs. True when a message is waiting or was sent.

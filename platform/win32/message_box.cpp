@@ -8,6 +8,7 @@
 
 #include "platform/win32/box_exits.h"
 #include "platform/win32/sdl_video.h"
+#include "platform/win32/termination.h"
 #include "platform/win32/window_internal.h"
 
 namespace {
@@ -65,6 +66,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
   box.buttons = buttons;
   int chosen = -1;
   const platform::BoxExits exits;  // the box waits for nothing but its answer
+  // A request from before: nobody waits for the answer (the request is kept for the pump).
+  if (platform::terminationRequested()) return unanswered;
   if (SDL_ShowMessageBox(&box, &chosen) != 0) return unanswered;  // the standard error line stands
   return chosen >= 0 ? chosen : closed;
 }

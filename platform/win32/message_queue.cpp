@@ -111,6 +111,12 @@ bool beginSdlWait() {
   return true;
 }
 
+bool inSdlWait() {
+  Queue& q = queue();
+  std::lock_guard lock(q.mutex);
+  return q.sdlWaiter;
+}
+
 void endSdlWait() {
   Queue& q = queue();
   std::lock_guard lock(q.mutex);

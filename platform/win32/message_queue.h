@@ -24,6 +24,8 @@ void waitForQueue();
 // refuse it, the wait's bound (sdlWaitLimitMs) is how late the waiter sees the message.
 bool beginSdlWait();
 void endSdlWait();
+// Whether the video thread waits inside SDL, with no wake-up pushed yet.
+bool inSdlWait();
 constexpr int sdlWaitLimitMs = 100;
 
 }  // namespace platform

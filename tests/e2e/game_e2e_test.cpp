@@ -1,6 +1,6 @@
 // The real game under Xvfb, driven with xdotool and read back from screenshots: the start
 // and a walk on every display path, and the start in a development window (KESTRIX_WINDOW);
-// on DirectDraw at 32 bits a jump, a minimised spell and a bubble; its end without a display.
+// on DirectDraw at 32 bits a jump, a minimised spell and a bubble.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -231,12 +231,14 @@ TEST(GameOnScreen, JumpsKeepsTickingWhileMinimisedAndBlowsABubble) {
   const double inTheAir = nowSeconds();
   game.xdotool("keyup Up");
   game.xdotool("windowunmap --sync " + game.window());
-  // Once the game has seen it, its main thread sleeps: a fifth of a second under 2 ms of CPU.
+  // Once the game has seen it, its main thread sleeps: a fifth of a second under 2 ms of CPU,
+  // as measured (-1: the kernel does not tell, and then nothing was seen).
   EXPECT_TRUE(testsupport::waitUntil([&game] {
     const std::int64_t from = game.mainThreadCpuNs();
     sleepSeconds(0.2);
-    return game.mainThreadCpuNs() - from < 2'000'000;
-  }, 5)) << "minimised, the main thread keeps working";
+    const std::int64_t to = game.mainThreadCpuNs();
+    return from >= 0 && to >= 0 && to - from < 2'000'000;
+  }, 5)) << "minimised, the main thread keeps working, or its CPU time cannot be read";
   sleepSeconds(std::max(0.0, inTheAir + 1.2 - nowSeconds()));  // minimised for longer than the jump
   // Without a window manager nobody gives the mapped window the keyboard; a manager would.
   game.xdotool("windowmap --sync " + game.window() + " windowfocus --sync " + game.window());
@@ -261,13 +263,6 @@ TEST_P(EveryDisplayPath, ShowsTheStartInAWindowForDevelopment) {
   expectStartShown(game, path);
   game.xdotool("key Escape");
   EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
-}
-
-// Rather than running unseen on SDL's off-screen driver, which no one could end.
-TEST(GameEnds, WithoutADisplayItSaysSoAndEndsWithCode1) {
-  GameSession game({{"-DISPLAY", "-WAYLAND_DISPLAY", "-SDL_VIDEODRIVER"}, allDataFiles()});
-  EXPECT_EQ(game.waitForExit(), 1);
-  EXPECT_NE(game.errorOutput().find("no puedo crear la ventana"), std::string::npos) << game.errorOutput();
 }
 
 }  // namespace

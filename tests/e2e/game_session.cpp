@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 
 #include "tests/support/run_tool.h"
@@ -66,8 +67,8 @@ int GameSession::waitForExit(double seconds) {
   return testsupport::waitUntil([this] { return !running(); }, seconds) ? exitCode_ : -1;
 }
 
-std::string GameSession::errorOutput() const {
-  std::ifstream in(folder_ + "/stderr.txt");
+std::string GameSession::fileText(const std::string& name) const {
+  std::ifstream in(folder_ + "/" + name);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -82,9 +83,15 @@ std::int64_t GameSession::mainThreadCpuNs() const {
   return ns;
 }
 
-Screen takeScreenshot() {
+Screen takeScreenshot(const char* displayName) {
   // One GetImage request: the X server answers it whole, never half of two frames.
-  static Display* display = XOpenDisplay(nullptr);
+  // A named server may go away: no connection to it is kept.
+  static Display* testDisplay = nullptr;
+  if (displayName == nullptr && testDisplay == nullptr) testDisplay = XOpenDisplay(nullptr);
+  const std::unique_ptr<Display, int (*)(Display*)> named(displayName ? XOpenDisplay(displayName) : nullptr,
+                                                          [](Display* d) { return d ? XCloseDisplay(d) : 0; });
+  Display* display = displayName != nullptr ? named.get() : testDisplay;
+  if (display == nullptr && displayName != nullptr) return {};  // it refuses, e.g. while it resets itself
   if (display == nullptr) throw std::runtime_error("no X display");
   XWindowAttributes root{};
   XGetWindowAttributes(display, DefaultRootWindow(display), &root);

@@ -37,7 +37,8 @@ class GameSession {
   int waitForExit(double seconds = 10);     // its exit code, or -1 while it still runs
   bool running();
   pid_t pid() const { return pid_; }
-  std::string errorOutput() const;
+  std::string errorOutput() const { return fileText("stderr.txt"); }
+  std::string fileText(const std::string& name) const;  // of a file in its folder; "" if none
   const std::string& window() const { return window_; }  // X window id, once shown
   void xdotool(const std::string& arguments);            // e.g. "keydown Right"
   std::int64_t mainThreadCpuNs() const;  // from /proc
@@ -49,7 +50,8 @@ class GameSession {
   int exitCode_ = -1;
 };
 
-Screen takeScreenshot();
+// Of the test's X server, or of the one named (":N"): nothing where that one refuses.
+Screen takeScreenshot(const char* displayName = nullptr);
 inline double nowSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }

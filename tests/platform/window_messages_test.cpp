@@ -109,15 +109,15 @@ TEST_F(WindowLayer, WaitMessageSleepsUntilAMessageArrives) {
     if (c.refused) synthetic::refuseUserEvents(true);
     std::atomic<bool> returned{false};
     auto waker = std::async(std::launch::async, [&c, &returned] {
-      std::this_thread::sleep_for(50ms);  // lets WaitMessage fall asleep first
+      const bool slept = testsupport::waitUntil(synthetic::windowsThreadWaits);
       c.wake();
       const bool woken = testsupport::waitUntil([&returned] { return returned.load(); });
       if (c.refused) synthetic::refuseUserEvents(false);  // lets a wait still asleep go
-      return woken;
+      return slept && woken;
     });
     EXPECT_TRUE(WaitMessage());
     returned.store(true);
-    EXPECT_TRUE(waker.get()) << "WaitMessage slept on after " << c.posted;
+    EXPECT_TRUE(waker.get()) << "WaitMessage never slept, or slept on after " << c.posted;
     EXPECT_EQ(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) ? message.message : 0u, c.posted);
   }
   EXPECT_EQ(receivedOf(WM_ACTIVATE).size(), 1u);
