@@ -173,7 +173,9 @@ TEST_P(EveryDisplayPath, ShowsTheStartAndWalksWhileRightIsHeld) {
   expectStartShown(game, path);
 
   // The key is held for at least (released − pressed) and at most (after release − before
-  // press); the player walks one pixel in every tick that sees it down.
+  // press); the player walks one pixel in every tick that sees it down. The upper bound
+  // leaves room for a release the game reads late on a loaded machine (8 ticks), and still
+  // fails a tick of 11 ms or less, or two pixels a tick.
   const double beforePress = nowSeconds();
   game.xdotool("keydown Right");
   const double pressed = nowSeconds();
@@ -182,7 +184,7 @@ TEST_P(EveryDisplayPath, ShowsTheStartAndWalksWhileRightIsHeld) {
   game.xdotool("keyup Right");
   const double afterRelease = nowSeconds();
   const int fewest = static_cast<int>((released - pressed) / tickSeconds) - 3;
-  const int most = static_cast<int>((afterRelease - beforePress) / tickSeconds) + 3;
+  const int most = static_cast<int>((afterRelease - beforePress) / tickSeconds) + 8;
   const int x = playerShown(waitForStill(game, path), path, 10, 10 + 2 * most, [](int i) { return Player{.x = i}; });
   EXPECT_TRUE(x > 10 && x != INT_MAX) << "the player is not shown on the floor right of his start: " << x;
   // Only DirectDraw at 32 bits draws fast enough for its key events to keep to the tick
