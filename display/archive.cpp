@@ -32,25 +32,13 @@ void upperCaseAscii(char* text) { upperCaseAscii(text, static_cast<std::size_t>(
 
 namespace {
 
-// Whether an entry further on in the directory gives the same offset. Members have no
-// stored size; the archive tool lays them out in directory order, so such a member holds
-// no byte, and what stands at its offset is the next member's data.
-bool laterEntryStartsAt(std::FILE* archive, std::uint32_t offset) {
-  ArchiveEntry entry;
-  while (readArchiveEntry(archive, entry)) {
-    if (archiveEntryOffset(entry) == offset) return true;
-    if (entry.name[0] == '\0') break;
-  }
-  return false;
-}
-
-// Positions the archive at a member's first byte, or at its end for an empty member; a
-// member may start at the very end, never beyond it.
-bool seekToMember(std::FILE* archive, std::uint32_t offset, bool empty) {
+// Positions the archive at a member's first byte; a member may start at the very end (it
+// reads as empty), never beyond it.
+bool seekToMember(std::FILE* archive, std::uint32_t offset) {
   if (offset > archiveOffsetMax || std::fseek(archive, 0, SEEK_END) != 0) return false;
   const long size = std::ftell(archive);
   if (size < 0 || offset > static_cast<unsigned long>(size)) return false;
-  return empty || std::fseek(archive, static_cast<long>(offset), SEEK_SET) == 0;
+  return std::fseek(archive, static_cast<long>(offset), SEEK_SET) == 0;
 }
 
 }  // namespace
@@ -67,9 +55,7 @@ std::FILE* openArchiveMember(const char* archivePath, char* name) {
     upperCaseAscii(entry.name, sizeof entry.name);
     // The end entry matches too: its empty name is what an empty request asks for.
     if (archiveEntryNameLength(entry) == nameLength && std::memcmp(entry.name, name, nameLength) == 0) {
-      const std::uint32_t offset = archiveEntryOffset(entry);
-      const bool empty = !directoryEnd && laterEntryStartsAt(archive, offset);
-      if (seekToMember(archive, offset, empty)) return archive;
+      if (seekToMember(archive, archiveEntryOffset(entry))) return archive;
       break;  // the first match decides, and it lies outside the archive
     }
     if (directoryEnd) break;

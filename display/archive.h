@@ -33,10 +33,9 @@ void upperCaseAscii(char* text);
 void upperCaseAscii(char* text, std::size_t length);
 
 // Opens the archive and looks `name` up in its directory, the first matching entry winning.
-// When the archive opens, `name` is upper-cased in place, and stays so. A member whose
-// offset a later entry of the directory gives too is empty: the archive tool lays members
-// out in directory order, so that offset holds the next member's data. Returns the
-// archive's stream positioned at the member's data (at the archive's end for an empty
-// member; the caller closes it), or null when the archive is missing or no regular file,
-// lacks the name, or the matching entry points past the archive's end.
+// When the archive opens, `name` is upper-cased in place, and stays so. A member has no
+// stored size: its stream reads on from its offset to the archive's end, so entries that
+// give one offset are names for the same data. Returns the archive's stream positioned at
+// the member's data (the caller closes it), or null when the archive is missing or no
+// regular file, lacks the name, or the matching entry points past the archive's end.
 std::FILE* openArchiveMember(const char* archivePath, char* name);

@@ -15,7 +15,18 @@ void showFatalErrorBox(const char* message) { MessageBoxA(nullptr, message, "Err
 void reportFatalErrorOnStandardError(const char* message) {
   std::size_t length = std::strlen(message);
   while (length > 0 && (message[length - 1] == '\n' || message[length - 1] == '\r')) --length;
-  std::fprintf(stderr, "%s: %.*s\n", fatalErrorProgramName, static_cast<int>(length), message);
+  // A file name in the message may hold control bytes: shown escaped, they cannot steer the
+  // terminal.
+  std::fprintf(stderr, "%s: ", fatalErrorProgramName);
+  for (std::size_t i = 0; i < length; ++i) {
+    const auto byte = static_cast<unsigned char>(message[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      std::fprintf(stderr, "\\x%02X", byte);
+    } else {
+      std::fputc(byte, stderr);
+    }
+  }
+  std::fputc('\n', stderr);
   std::fflush(stderr);
 }
 

@@ -1,7 +1,8 @@
 // Fuzzes the archive reader behind kestrix-pak list and extract (tools/pak/pak_archive.h) with
 // any bytes as an archive. A refusal throws std::runtime_error. An archive it accepts lists
-// only names the tool would write and members inside the file, and the member extract would
-// find by the last name copies out in full.
+// members inside the file, and the member extract finds by the last name as shown has the
+// size listed for it and copies out in full.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,16 +20,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!archive) return 0;
   std::vector<PakListing> members;
   try {
-    members = readPakDirectory(archive.get(), size);
+    listPakDirectory(archive.get(), size, [&](const PakListing& member) { members.push_back(member); });
   } catch (const std::runtime_error&) {
     return 0;
   }
   for (const PakListing& member : members) {
-    if (!validMemberName(member.name) || member.offset + member.size > size) std::abort();
+    if (member.name.empty() || member.offset + member.size > size) std::abort();
   }
   if (members.empty()) return 0;
-  const PakListing* found = findPakMember(members, members.back().name);  // earlier ones may shadow it
-  if (found == nullptr) std::abort();
+  // Found by its shown name too, and the same as listed: the first of that name.
+  const auto found = findPakMember(archive.get(), size, shownMemberName(members.back().name));
+  if (!found || found->size != std::find_if(members.begin(), members.end(), [&](const PakListing& m) {
+                                  return m.offset == found->offset && m.name == found->name;
+                                })->size) {
+    std::abort();
+  }
   std::uint64_t copied = 0;
   copyPakMember(archive.get(), *found, [&](const unsigned char*, std::size_t count) { copied += count; });
   if (copied != found->size) std::abort();

@@ -62,12 +62,12 @@ int main(int argc, char** argv) {
   writeSeeds(out / "resource", lookups);
 
   // PPM pictures with a comment and with two-byte samples; archives as kestrix-pak writes
-  // them, an empty member among others; key scripts.
+  // them; key scripts.
   const Bytes wide =
       seed(text("P6 1 2 65535\n"), {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x01, 0x12, 0x34, 0x00, 0x00, 0xFF, 0xFE});
   writeSeeds(out / "ppm", {encodePpm({5, 3, odd}), text("P6\n# made by hand\n2 1\n255\nabcdef"), wide});
-  writeSeeds(out / "pak", {archive, buildArchive({{"vacio", {}}, {"b.pcx", spriteRle}, {"c", {'c'}}}),
-                           buildArchive({{"solo.bin", {}}})});
+  writeSeeds(out / "pak", {archive, buildArchive({{"a", {'a'}}, {"b.pcx", spriteRle}, {"c", {'c'}}}),
+                           buildArchive({{"solo.bin", {'s'}}})});
   writeSeeds(out / "keys",
              {text("\nright\nUP SPACE\n\nleft,space\n"), text("RIGHT+up\r\nspace\tLEFT"), text("JUMP\n")});
   return 0;

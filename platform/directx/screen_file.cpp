@@ -1,13 +1,12 @@
 #include "platform/directx/screen_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,10 +16,10 @@ namespace platform::directx {
 namespace {
 
 const char* const variable = "KESTRIX_SCREEN_FILE";
+constexpr const char* pictureStart = "P6\n";  // every picture written here starts so
 
 struct ScreenFile {
   std::string path;
-  std::string partPath;  // beside it, renamed over it when complete
   std::vector<unsigned char> bytes;  // kept from one screen to the next: no allocation after the first
   bool failed = false;
 };
@@ -31,14 +30,14 @@ ScreenFile* named() {
     if (path == nullptr || *path == '\0') return static_cast<ScreenFile*>(nullptr);
     auto* made = new ScreenFile;  // lives until the process ends
     made->path = path;
-    made->partPath = made->path + ".part";
     return made;
   }();
   return file;
 }
 
 void fail(ScreenFile& file, const char* reason) {
-  std::fprintf(stderr, "%s=%s: %s; no more screens are written\n", variable, file.path.c_str(), reason);
+  std::fprintf(stderr, "%s=%s: %s; no more screens are written\n", variable, files::printableText(file.path).c_str(),
+               reason);
   file.failed = true;
 }
 
@@ -68,18 +67,18 @@ void writeScreenFile(const ScreenImage& image) {
     out[2] = static_cast<unsigned char>(pixel);
   }
 
-  const int descriptor = ::open(file->partPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (descriptor < 0) {
-    fail(*file, std::strerror(errno));
-    return;
-  }
-  const bool written = files::writeAll(descriptor, file->bytes.data(), file->bytes.size());
-  const int writeError = errno;
-  const bool closed = ::close(descriptor) == 0;
-  if (!written || !closed || ::rename(file->partPath.c_str(), file->path.c_str()) != 0) {
-    const int error = written ? errno : writeError;
-    ::unlink(file->partPath.c_str());
-    fail(*file, std::strerror(error));
+  // Like the figures of a run: a mistyped name never costs the archive or the program. Not
+  // flushed to disk: a picture a screen is a check's view, not a file to keep.
+  try {
+    files::OutputFile written(file->path, false);
+    if (!written.replacedFile().empty() && !files::isEmptyOrStartsWith(written.replacedFile(), pictureStart)) {
+      fail(*file, "holds something else than a PPM picture; it is left as it was");
+      return;
+    }
+    written.write(file->bytes.data(), file->bytes.size());
+    written.commit();
+  } catch (const std::exception& failure) {
+    fail(*file, failure.what());
   }
 }
 

@@ -1,9 +1,11 @@
 #include "platform/files/output_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -15,7 +17,63 @@ namespace {
 
 [[noreturn]] void fail(const std::string& path, int error) {
   const char* reason = error == ENXIO ? "a FIFO that no process reads" : std::strerror(error);
-  throw std::runtime_error("cannot write " + path + ": " + reason);
+  throw std::runtime_error("cannot write " + printableText(path) + ": " + reason);
+}
+
+// The temporary files being written, where a signal handler can find them: fixed storage,
+// filled and emptied while the termination signals are held back.
+struct TemporarySlot {
+  std::atomic<bool> used{false};
+  char path[PATH_MAX];
+};
+TemporarySlot temporaries[8];
+
+// Holds the termination signals back while alive, so that a temporary file is never made
+// or renamed unseen by the handler.
+class TerminationHeld {
+ public:
+  TerminationHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
+    pthread_sigmask(SIG_BLOCK, &held, &before_);
+  }
+  ~TerminationHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+  TerminationHeld(const TerminationHeld&) = delete;
+  TerminationHeld& operator=(const TerminationHeld&) = delete;
+
+ private:
+  sigset_t before_;
+};
+
+// A slot for the path, or -1 when none is free or it does not fit (then it is not removed).
+int holdTemporary(const std::string& path) {
+  if (path.size() >= PATH_MAX) return -1;
+  for (int i = 0; i < static_cast<int>(std::size(temporaries)); ++i) {
+    TemporarySlot& slot = temporaries[i];
+    if (slot.used.load()) continue;
+    std::memcpy(slot.path, path.c_str(), path.size() + 1);
+    slot.used.store(true);
+    return i;
+  }
+  return -1;
+}
+
+void releaseTemporary(int& slot) {
+  if (slot >= 0) temporaries[slot].used.store(false);
+  slot = -1;
+}
+
+extern "C" void removeTemporariesAndEnd(int signal) {
+  for (TemporarySlot& slot : temporaries) {
+    if (slot.used.load()) unlink(slot.path);
+  }
+  // Ended by the signal itself, as without the handler: the caller sees which one.
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+  raise(signal);  // delivered when the handler returns
 }
 
 std::string folderOf(const std::string& path) {
@@ -63,7 +121,9 @@ int openStream(const std::string& path, const std::string& link) {
 
 }  // namespace
 
-OutputFile::OutputFile(const std::string& path) : path_(path) {
+OutputFile::OutputFile(const std::string& path, bool flushToDisk) : path_(path), flushToDisk_(flushToDisk) {
+  // An unset variable in a script: writing "" would quietly write nothing.
+  if (path.empty()) throw std::runtime_error("cannot write a file with an empty name");
   // Follow symbolic links to what they name: a regular file is replaced, anything else is
   // a stream.
   std::string at = path;
@@ -95,6 +155,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
   target_ = at;
   if (exists) replaced_ = at;
   const std::string stem = folderOf(at) + "/." + nameOf(at).substr(0, 200) + "." + std::to_string(getpid()) + "-";
+  const TerminationHeld held;
   for (int attempt = 0; fd_ < 0; ++attempt) {
     temporary_ = stem + std::to_string(attempt) + ".part";
     // A new file gets the mode a plain creation would (0666 less the umask); a replaced one
@@ -105,6 +166,12 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
       temporary_.clear();
       fail(path, error);
     }
+  }
+  slot_ = holdTemporary(temporary_);
+  // The owner and group stay where the system lets us give them (root; a group of ours); the
+  // mode after, as a change of owner may clear its set-id bits.
+  if (exists && fchown(fd_, status.st_uid, status.st_gid) != 0) {
+    [[maybe_unused]] const int groupOnly = fchown(fd_, static_cast<uid_t>(-1), status.st_gid);
   }
   if (exists && fchmod(fd_, status.st_mode & 0777) != 0) {
     const int error = errno;
@@ -118,8 +185,10 @@ OutputFile::~OutputFile() { discard(); }
 void OutputFile::discard() {
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
+  const TerminationHeld held;
   if (!temporary_.empty()) unlink(temporary_.c_str());
   temporary_.clear();
+  releaseTemporary(slot_);
 }
 
 bool writeAll(int fd, const void* bytes, std::size_t count) {
@@ -143,13 +212,42 @@ void OutputFile::write(const void* bytes, std::size_t count) {
 
 void OutputFile::commit() {
   // On disk before the rename, so that a crash leaves the old file or the whole new one.
-  if (!target_.empty() && fsync(fd_) != 0) fail(path_, errno);
+  if (!target_.empty() && flushToDisk_ && fsync(fd_) != 0) fail(path_, errno);
   const int fd = fd_;
   fd_ = -1;
   if (close(fd) != 0) fail(path_, errno);
   if (target_.empty()) return;
+  const TerminationHeld held;
   if (rename(temporary_.c_str(), target_.c_str()) != 0) fail(path_, errno);
   temporary_.clear();
+  releaseTemporary(slot_);
+}
+
+void removeTemporaryFilesOnTermination() {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction before {};
+    // Ignored on entry (nohup, a background job): the caller wants it so.
+    if (sigaction(signal, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = removeTemporariesAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (const int other : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, other);
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+std::string printableText(std::string_view text) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+      out += c;
+    } else {
+      out += {'\\', 'x', hex[byte >> 4], hex[byte & 15]};
+    }
+  }
+  return out;
 }
 
 void writeFile(const std::string& path, const void* bytes, std::size_t count) {

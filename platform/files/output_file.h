@@ -2,7 +2,7 @@
 // or one that does not exist yet, is written to a temporary file in its folder and renamed
 // over it only once complete, flushed to disk and closed; anything else (a device, a FIFO,
 // standard output) is written straight through and never removed. Plain POSIX, shared by
-// the tools and the figures of a run (platform/stats).
+// the tools, the figures of a run (platform/stats) and the screen file (platform/directx).
 #pragma once
 
 #include <cstddef>
@@ -17,9 +17,13 @@ class OutputFile {
   // regular file (or to none yet) leads to the file it names, which is replaced while the
   // link stays. A link among a process's open files (/dev/stdout, /dev/fd/N) is that open
   // file, written through. Never waits: a FIFO that no process reads is refused. The
-  // temporary file is ".NAME.PID-N.part" beside the target; a process killed while writing
-  // leaves it there and the target untouched.
-  explicit OutputFile(const std::string& path);
+  // temporary file is ".NAME.PID-N.part" beside the target, made anew (O_EXCL); a process
+  // killed while writing leaves it there and the target untouched, unless it removes it on
+  // the way (removeTemporaryFilesOnTermination). A replaced file's permissions are kept, and
+  // its owner and group where the system lets us. An empty name is refused. Without
+  // `flushToDisk` the rename does not wait for the disk: a crash may then cost the file,
+  // never a failure of the program; for pictures written many times a second.
+  explicit OutputFile(const std::string& path, bool flushToDisk = true);
   // Without commit: the temporary file is removed and the target left as it was.
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
@@ -40,11 +44,23 @@ class OutputFile {
   std::string temporary_;  // while it exists
   std::string replaced_;
   int fd_ = -1;
+  int slot_ = -1;  // in the table of temporary files removed on a termination signal
+  bool flushToDisk_;
 };
 
 // Writes all of `bytes` to an open descriptor, again after an interruption; false on a
 // failure (errno tells which; EIO for a write that wrote nothing).
 bool writeAll(int fd, const void* bytes, std::size_t count);
+
+// For a program that ends on SIGINT, SIGTERM or SIGHUP (a tool): the temporary file being
+// written is removed before the signal ends the process as it would have. A signal ignored
+// when this is called stays ignored.
+void removeTemporaryFilesOnTermination();
+
+// Text made safe to echo in a message: a byte outside printable ASCII, or a backslash, as
+// \xHH, so that no file name can move the terminal's cursor, change its colours or break a
+// line.
+std::string printableText(std::string_view text);
 
 // A whole file at once.
 void writeFile(const std::string& path, const void* bytes, std::size_t count);

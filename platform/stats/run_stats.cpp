@@ -151,7 +151,7 @@ void writeFigures(const std::string& path, const std::string& figures) {
   try {
     files::OutputFile out(path);
     if (!out.replacedFile().empty() && !files::isEmptyOrStartsWith(out.replacedFile(), figuresStart)) {
-      throw std::runtime_error(path + " holds something else than figures; it is left as it was");
+      throw std::runtime_error(files::printableText(path) + " holds something else than figures; it is left as it was");
     }
     out.write(figures.data(), figures.size());
     out.commit();

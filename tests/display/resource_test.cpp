@@ -42,13 +42,13 @@ TEST_F(OpenResource, FindsMembersByTheDirectorysRulesAndUpperCasesTheCallersName
     std::optional<Bytes> archive;  // none: the archive named is missing
     std::string request, contents, nameAfter;
   };
-  // Entries past the end entry count for nothing, not even to make a member empty.
+  // Entries past the end entry count for nothing.
   const Bytes twoMembers = archive({{"A.PCX", 96}, {"", 97}, {"B.PCX", 96}, {"C.PCX", 97}}, "ab-");
   const Bytes onlyBubble = archive({{"POMPA.PCX", 48}, {"", 48}}, "bubble");
   const Bytes noEnd = archive({{"X.PCX", 0}, {"Y.PCX", 44}});  // Y's data: its own unused field
-  // Members have no stored size and lie in directory order: one whose offset a later entry
-  // gives too is empty; of two entries with one name the first wins.
-  const Bytes shared = archive({{"dup.pcx", 120}, {"DUP.PCX", 123}, {"VACIO.PCX", 126}, {"LLENO.PCX", 126}, {"", 130}},
+  // Members have no stored size: entries that give one offset are names for the same data,
+  // each read on to the end; of two entries with one name the first wins.
+  const Bytes shared = archive({{"dup.pcx", 120}, {"DUP.PCX", 123}, {"ALIAS.PCX", 126}, {"LLENO.PCX", 126}, {"", 130}},
                                "onetwofull");
   // 16-byte names have no NUL: the offset after them is neither name nor upper-cased.
   const Bytes sixteenQ = archive({{"ABCDEFGHIJKLMNOP", 'Q'}, {"", 48}}, std::string('Q' - 48, '.') + "Qdata");
@@ -67,7 +67,7 @@ TEST_F(OpenResource, FindsMembersByTheDirectorysRulesAndUpperCasesTheCallersName
       {noEnd, "y.pcx", std::string("\xAA\0\0\0", 4), "Y.PCX"},
       {noEnd, "z.pcx", "<null>", "Z.PCX"},
       {shared, "Dup.Pcx", "onetwofull", "DUP.PCX"},
-      {shared, "vacio.pcx", "", "VACIO.PCX"},
+      {shared, "alias.pcx", "full", "ALIAS.PCX"},
       {shared, "lleno.pcx", "full", "LLENO.PCX"},
       {archive({{"MA\xD1" "ANA-1.PCX", 48}, {"", 48}}, "member"), "ma\xF1" "ana-1.pcx", "<null>", "MA\xF1" "ANA-1.PCX"},
       {sixteenQ, "abcdefghijklmnop", "Qdata", "ABCDEFGHIJKLMNOP"},

@@ -3,6 +3,8 @@
 // window system's events become (key messages with Windows codes, closing, the pointer).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <windows.h>
 
 #include <atomic>
@@ -196,11 +198,12 @@ TEST(DevelopmentWindow, ASettingBecomesAScaleThatFitsOrFullScreen) {
   const std::tuple<const char*, int, int, bool> cases[] = {  // setting, screen width, scale, complaint
       {nullptr, 1024, 0, false}, {"", 1024, 0, false}, {"2", 1024, 2, false}, {"3", 1024, 3, false},
       {"4", 1024, 3, true},      {"99999999999", 1024, 3, true}, {"0", 1024, 0, true}, {"-2", 1024, 0, true},
-      {"2x", 1024, 0, true},     {"1", 300, 0, true}};
+      {"2x", 1024, 0, true},     {"1", 300, 0, true}, {"2\x1b[2J", 1024, 0, true}};
   for (const auto& [setting, screenWidth, scale, complains] : cases) {
     std::string complaint;
     EXPECT_EQ(platform::windowScaleFor(setting, screenWidth, 768, complaint), scale) << (setting ? setting : "unset");
     EXPECT_EQ(!complaint.empty(), complains) << complaint;
+    EXPECT_TRUE(std::none_of(complaint.begin(), complaint.end(), [](char c) { return c < 0x20; })) << complaint;
   }
 }
 

@@ -5,6 +5,7 @@
 // The artwork lives in the source (tools/art/sprites.cpp, tools/art/background.cpp), so
 // the same files come out byte for byte on every run.
 #include <filesystem>
+#include <stdexcept>
 
 #include "display/fatal_error.h"
 #include "tools/art/art.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   fatalErrorProgramName = "kestrix-art";
   return toolMain("kestrix-art", [&] {
     if (argc != 2) return showUsage("usage: kestrix-art FOLDER\n  writes the game's pictures (fondo.pcx, ...) into FOLDER\n", false);
+    if (argv[1][0] == '\0') throw std::runtime_error("cannot write into a folder with an empty name");
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
     for (const Picture& picture : gamePictures()) {

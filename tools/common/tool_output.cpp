@@ -1,6 +1,7 @@
 #include "tools/common/tool_output.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <stdio_ext.h>
@@ -36,6 +37,10 @@ int showUsage(const char* usage, bool asked) {
 }
 
 int toolMain(const char* name, const std::function<int()>& body) {
+  // A size limit (ulimit -f) fails the write, which is reported, instead of killing the
+  // tool without a word; a termination request takes the temporary file with it.
+  std::signal(SIGXFSZ, SIG_IGN);
+  platform::files::removeTemporaryFilesOnTermination();
   try {
     const int code = body();
     // A closed standard output is no failure for a tool that had nothing to write there.

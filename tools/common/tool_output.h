@@ -18,6 +18,7 @@ void writeStandardOutput(std::string_view text);
 int showUsage(const char* usage, bool asked);
 
 // Runs `body` and returns its exit code once standard output is flushed and closed without
-// error. A std::exception thrown on the way (a refused input, a failed write, standard
+// error. A size limit's signal (SIGXFSZ) is ignored, so that a write past it fails and is
+// reported; SIGINT, SIGTERM and SIGHUP remove the temporary file being written. A std::exception thrown on the way (a refused input, a failed write, standard
 // output at the close) ends in "<name>: <what>" on standard error and exit code 1.
 int toolMain(const char* name, const std::function<int()>& body);

@@ -5,12 +5,14 @@
 //   kestrix-pak list ARCHIVE             one member a line: name, offset, size
 //   kestrix-pak extract ARCHIVE NAME OUT the member as the opener finds it
 //
-// A member's size is not stored: it runs up to the next member's start or the archive's end.
+// A member's size is not stored: it runs up to the next member's start or the archive's end;
+// two names with one offset are two names for the same data.
 // Only regular files are read, their sizes checked before a byte is; an archive that is cut
 // short or is none is reported, never listed or unpacked.
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -29,7 +31,8 @@ constexpr const char* usage =
     "       kestrix-pak list ARCHIVE\n"
     "       kestrix-pak extract ARCHIVE NAME OUT\n"
     "Members are named by the files' base names (1 to 15 printable ASCII characters), found\n"
-    "ignoring case.\n";
+    "ignoring case; a listed name shows a byte outside printable ASCII as \\xHH, and extract\n"
+    "takes it so too. An empty file is refused.\n";
 
 void create(const std::string& archivePath, const std::vector<std::string>& files) {
   refuseToReplaceAnInput(archivePath, files);
@@ -50,35 +53,42 @@ void create(const std::string& archivePath, const std::vector<std::string>& file
       if (copied + got > sizes[i]) break;
       out.write(block, got);
     }
-    if (std::ferror(in.stream()) != 0) throw std::runtime_error("cannot read " + files[i]);
-    if (copied != sizes[i]) throw std::runtime_error(files[i] + " changed while it was read");
+    const std::string shown = platform::files::printableText(files[i]);
+    if (std::ferror(in.stream()) != 0) throw std::runtime_error("cannot read " + shown);
+    if (copied != sizes[i]) throw std::runtime_error(shown + " changed while it was read");
   }
   out.commit();
 }
 
-std::vector<PakListing> readDirectory(const InputFile& archive, const std::string& path) {
+// A refusal names the archive.
+template <typename Read>
+auto readDirectory(const std::string& path, Read read) {
   try {
-    return readPakDirectory(archive.stream(), archive.size());
+    return read();
   } catch (const std::runtime_error& failure) {
-    throw std::runtime_error(path + ": " + failure.what());
+    throw std::runtime_error(platform::files::printableText(path) + ": " + failure.what());
   }
 }
 
 void list(const std::string& archivePath) {
   const InputFile archive(archivePath);
-  for (const PakListing& member : readDirectory(archive, archivePath)) {
-    char numbers[48];
-    std::snprintf(numbers, sizeof numbers, " %" PRIu32 " %" PRIu64 "\n", member.offset, member.size);
-    writeStandardOutput(member.name + numbers);
-  }
+  readDirectory(archivePath, [&] {
+    listPakDirectory(archive.stream(), archive.size(), [](const PakListing& member) {
+      char numbers[48];
+      std::snprintf(numbers, sizeof numbers, " %" PRIu32 " %" PRIu64 "\n", member.offset, member.size);
+      writeStandardOutput(shownMemberName(member.name) + numbers);
+    });
+  });
 }
 
 void extract(const std::string& archivePath, const std::string& name, const std::string& outPath) {
   refuseToReplaceAnInput(outPath, {archivePath});
   const InputFile archive(archivePath);
-  const std::vector<PakListing> members = readDirectory(archive, archivePath);
-  const PakListing* member = findPakMember(members, name);
-  if (member == nullptr) throw std::runtime_error(archivePath + " has no member " + quotedText(name));
+  const std::optional<PakListing> member =
+      readDirectory(archivePath, [&] { return findPakMember(archive.stream(), archive.size(), name); });
+  if (!member) {
+    throw std::runtime_error(platform::files::printableText(archivePath) + " has no member " + quotedText(name));
+  }
   platform::files::OutputFile out(outPath);
   copyPakMember(archive.stream(), *member, [&](const unsigned char* bytes, std::size_t count) { out.write(bytes, count); });
   out.commit();

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "display/archive.h"
+#include "platform/files/output_file.h"
 #include "tools/common/quoted.h"
 
 namespace {
@@ -53,6 +54,10 @@ std::vector<unsigned char> pakDirectory(const std::vector<std::string>& names, c
       throw std::invalid_argument("two members are named " + quotedText(names[i]) + " (ignoring case)");
     }
     seen.push_back(std::move(key));
+    if (sizes[i] == 0) {
+      throw std::invalid_argument("member " + quotedText(names[i]) +
+                                  " is empty: no picture or sound is, and its entry would name the next member's data");
+    }
     if (offset > archiveOffsetMax) throw std::invalid_argument("the archive would be too large");
     appendEntry(directory, names[i], offset);
     offset += sizes[i];
@@ -74,75 +79,150 @@ std::vector<unsigned char> buildArchive(const std::vector<PakMember>& members) {
   return archive;
 }
 
-std::vector<PakListing> readPakDirectory(std::FILE* archive, std::uint64_t size) {
-  if (std::fseek(archive, 0, SEEK_SET) != 0) throw std::runtime_error("cannot read the directory");
-  std::vector<PakListing> members;
-  bool ended = false;
-  std::uint64_t endOffset = 0;  // of the end entry
-  for (ArchiveEntry entry; !ended;) {
-    const std::size_t got = std::fread(&entry, 1, sizeof entry, archive);
-    if (got == 0) break;  // a directory without its end entry ends with the file
-    if (got < sizeof entry) notAnArchive(members.size(), "is cut short: the file ends inside the directory");
-    const std::uint32_t offset = archiveEntryOffset(entry);
-    if (offset > archiveOffsetMax) notAnArchive(members.size(), "starts past 2 GiB");
-    ended = entry.name[0] == '\0';
-    if (ended) {
-      endOffset = offset;
-    } else {
-      const std::string_view name(entry.name, archiveEntryNameLength(entry));
-      if (!validMemberName(name)) {
-        notAnArchive(members.size(), "has the name " + quotedText(name) + ", not 1 to 15 printable ASCII characters");
-      }
-      members.push_back({std::string(name), offset, 0});
-    }
-  }
-  if (std::ferror(archive) != 0) throw std::runtime_error("cannot read the directory");
+namespace {
 
-  const std::uint64_t directorySize = (members.size() + (ended ? 1 : 0)) * sizeof(ArchiveEntry);
-  const std::string fileSize = " the file has " + std::to_string(size) + " bytes: it is cut short";
-  if (endOffset > size) {
-    throw std::runtime_error("the directory gives the archive " + std::to_string(endOffset) + " bytes;" + fileSize);
-  }
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    if (members[i].offset < directorySize) notAnArchive(i, "starts inside the directory");
-    if (members[i].offset > size) {
-      throw std::runtime_error("member " + members[i].name + " starts at byte " + std::to_string(members[i].offset) +
-                               ";" + fileSize);
-    }
-  }
+struct Directory {
+  std::uint64_t members = 0;  // entries before the end entry
+  bool ended = false;         // by an end entry, not by the end of the file
+  std::uint64_t endOffset = 0;
+  bool ordered = true;  // members' offsets never fall, as this tool lays them out
+};
 
-  // In order of their starts, the directory's order among equal ones: each member runs to
-  // the next one's start.
-  std::vector<std::size_t> order(members.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return members[a].offset < members[b].offset; });
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    PakListing& member = members[order[k]];
-    std::uint64_t end = k + 1 < order.size() ? members[order[k + 1]].offset : size;
-    if (ended && endOffset >= member.offset) end = std::min(end, endOffset);
-    member.size = end - member.offset;
+void rewindTo(std::FILE* archive, std::uint64_t entry) {
+  if (std::fseek(archive, static_cast<long>(entry * sizeof(ArchiveEntry)), SEEK_SET) != 0) {
+    throw std::runtime_error("cannot read the directory");
   }
-  return members;
 }
 
-const PakListing* findPakMember(const std::vector<PakListing>& members, std::string_view name) {
-  const std::string wanted = upperCased(name);
-  for (const PakListing& member : members) {
-    if (upperCased(member.name) == wanted) return &member;
+// The next whole entry; false at the end of the file.
+bool nextEntry(std::FILE* archive, ArchiveEntry& entry, std::uint64_t index) {
+  const std::size_t got = std::fread(&entry, 1, sizeof entry, archive);
+  if (std::ferror(archive) != 0) throw std::runtime_error("cannot read the directory");
+  if (got > 0 && got < sizeof entry) notAnArchive(index, "is cut short: the file ends inside the directory");
+  return got == sizeof entry;
+}
+
+std::string storedName(const ArchiveEntry& entry) { return std::string(entry.name, archiveEntryNameLength(entry)); }
+
+// Reads the directory through twice, keeping nothing but counts: a refusal comes before any
+// member is handed out.
+Directory checkDirectory(std::FILE* archive, std::uint64_t size) {
+  Directory directory;
+  rewindTo(archive, 0);
+  std::uint32_t previous = 0;
+  for (ArchiveEntry entry; nextEntry(archive, entry, directory.members);) {
+    const std::uint32_t offset = archiveEntryOffset(entry);
+    if (offset > archiveOffsetMax) notAnArchive(directory.members, "starts past 2 GiB");
+    if (entry.name[0] == '\0') {
+      directory.ended = true;
+      directory.endOffset = offset;
+      break;
+    }
+    directory.ordered = directory.ordered && offset >= previous;
+    previous = offset;
+    ++directory.members;
   }
-  return nullptr;
+  const std::uint64_t directorySize = (directory.members + (directory.ended ? 1 : 0)) * sizeof(ArchiveEntry);
+  const std::string fileSize = " the file has " + std::to_string(size) + " bytes: it is cut short";
+  if (directory.endOffset > size) {
+    throw std::runtime_error("the directory gives the archive " + std::to_string(directory.endOffset) + " bytes;" +
+                             fileSize);
+  }
+  rewindTo(archive, 0);
+  ArchiveEntry entry;
+  for (std::uint64_t i = 0; i < directory.members && nextEntry(archive, entry, i); ++i) {
+    const std::uint32_t offset = archiveEntryOffset(entry);
+    if (offset < directorySize) notAnArchive(i, "starts inside the directory");
+    if (offset > size) {
+      throw std::runtime_error("member " + shownMemberName(storedName(entry)) + " starts at byte " +
+                               std::to_string(offset) + ";" + fileSize);
+    }
+  }
+  return directory;
+}
+
+// Where the data of a member starting at `offset` ends at the latest: the end entry's
+// offset when it lies at or after it, else the end of the file.
+std::uint64_t archiveEnd(const Directory& directory, std::uint64_t size, std::uint32_t offset) {
+  return directory.ended && directory.endOffset >= offset ? directory.endOffset : size;
+}
+
+}  // namespace
+
+std::string shownMemberName(std::string_view name) { return platform::files::printableText(name); }
+
+void listPakDirectory(std::FILE* archive, std::uint64_t size, const std::function<void(const PakListing&)>& each) {
+  const Directory directory = checkDirectory(archive, size);
+  // Out of order: the members' starts, sorted, say where each one's data ends.
+  std::vector<std::uint32_t> starts;
+  if (!directory.ordered) {
+    rewindTo(archive, 0);
+    ArchiveEntry entry;
+    for (std::uint64_t i = 0; i < directory.members && nextEntry(archive, entry, i); ++i) {
+      starts.push_back(archiveEntryOffset(entry));
+    }
+    std::sort(starts.begin(), starts.end());
+  }
+  rewindTo(archive, 0);
+  ArchiveEntry entry;
+  bool inRun = false;  // of members that start together, in order
+  std::uint32_t runOffset = 0;
+  std::uint64_t runEnd = 0;
+  for (std::uint64_t i = 0; i < directory.members && nextEntry(archive, entry, i); ++i) {
+    const std::uint32_t offset = archiveEntryOffset(entry);
+    if (!directory.ordered) {
+      const auto next = std::upper_bound(starts.begin(), starts.end(), offset);
+      runEnd = std::min<std::uint64_t>(archiveEnd(directory, size, offset), next != starts.end() ? *next : size);
+    } else if (!inRun || offset != runOffset) {
+      // In order, the next start is the first other one further on: look ahead, come back.
+      inRun = true;
+      runOffset = offset;
+      runEnd = archiveEnd(directory, size, offset);
+      ArchiveEntry later;
+      for (std::uint64_t j = i + 1; j < directory.members && nextEntry(archive, later, j); ++j) {
+        if (archiveEntryOffset(later) != offset) {
+          runEnd = std::min<std::uint64_t>(runEnd, archiveEntryOffset(later));
+          break;
+        }
+      }
+      rewindTo(archive, i + 1);
+    }
+    each({storedName(entry), offset, runEnd - offset});
+  }
+}
+
+std::optional<PakListing> findPakMember(std::FILE* archive, std::uint64_t size, std::string_view name) {
+  const Directory directory = checkDirectory(archive, size);
+  const std::string wanted = upperCased(name);
+  std::optional<PakListing> found;
+  rewindTo(archive, 0);
+  ArchiveEntry entry;
+  for (std::uint64_t i = 0; !found && i < directory.members && nextEntry(archive, entry, i); ++i) {
+    const std::string stored = storedName(entry);
+    if (upperCased(stored) == wanted || upperCased(shownMemberName(stored)) == wanted) {
+      found = PakListing{stored, archiveEntryOffset(entry), 0};
+    }
+  }
+  if (!found) return found;
+  std::uint64_t end = archiveEnd(directory, size, found->offset);
+  rewindTo(archive, 0);
+  for (std::uint64_t i = 0; i < directory.members && nextEntry(archive, entry, i); ++i) {
+    const std::uint32_t offset = archiveEntryOffset(entry);
+    if (offset > found->offset) end = std::min<std::uint64_t>(end, offset);
+  }
+  found->size = end - found->offset;
+  return found;
 }
 
 void copyPakMember(std::FILE* archive, const PakListing& member,
                    const std::function<void(const unsigned char*, std::size_t)>& sink) {
   if (std::fseek(archive, static_cast<long>(member.offset), SEEK_SET) != 0) {
-    throw std::runtime_error("cannot read member " + member.name);
+    throw std::runtime_error("cannot read member " + shownMemberName(member.name));
   }
   unsigned char block[65536];
   for (std::uint64_t left = member.size; left > 0;) {
     const std::size_t got = std::fread(block, 1, std::min<std::uint64_t>(left, sizeof block), archive);
-    if (got == 0) throw std::runtime_error("the archive ends inside member " + member.name);
+    if (got == 0) throw std::runtime_error("the archive ends inside member " + shownMemberName(member.name));
     sink(block, got);
     left -= got;
   }
