@@ -263,6 +263,26 @@ TEST_F(Tools, RunFiguresNeverReplaceAnotherFileAndTellTheirFailures) {
   EXPECT_EQ(std::string(figures.begin(), figures.end()).substr(0, 9), "frames 0\n");
 }
 
+TEST_F(Tools, TheScreenFileReplacesOnlyAnEarlierPictureAndNothingAFileNameLeadsTo) {
+  writeBytes("shot.ppm", textBytes("P6\n1 1\n255\nabc"));
+  writeBytes("victim", textBytes("victim"));
+  fs::create_symlink("shot.ppm", "link");
+  for (const char* planted : {"link.part", "shot.ppm.part"}) fs::create_symlink("victim", planted);
+  // The game on its own X server until it has written a screen or said why not.
+  for (const auto& [target, written] : Rows{{"kestrix.pak", "test -s err"}, {"link", "test $(stat -L -c %s link) -gt 15"}}) {
+    // Killed before its server ends, after 3000 rounds at the latest.
+    runShell("xvfb-run -a sh -c 'SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy KESTRIX_SCREEN_FILE=" + target + " " +
+             KESTRIX_GAME_PATH + " 2>>err & n=0; while [ $n -lt 3000 ] && kill -0 $! && ! " + written +
+             "; do sleep 0.01; n=$((n+1)); done; kill -KILL $!; wait'");
+  }
+  EXPECT_EQ(readBytes("kestrix.pak"), readBytes(KESTRIX_ASSETS_DIR "/kestrix.pak"));
+  const Bytes err = readBytes("err");
+  EXPECT_NE(std::string(err.begin(), err.end()).find("kestrix.pak: holds something else"), std::string::npos);
+  const Bytes shot = readBytes("shot.ppm");
+  EXPECT_TRUE(fs::is_symlink("link") && shot.size() > 15 && std::string(shot.begin(), shot.begin() + 3) == "P6\n");
+  EXPECT_EQ(readBytes("victim"), textBytes("victim"));
+}
+
 Bytes joined(const std::string& head, const Bytes& tail) {
   Bytes bytes = textBytes(head);
   bytes.insert(bytes.end(), tail.begin(), tail.end());
