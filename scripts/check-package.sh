@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/build/test-package
-prefix=$out/prefix
+prefix="$out/prefix with space"  # as a user's home may be
 jobs=$(nproc 2>/dev/null || echo 2)
 examples=(hello-frame sprites)
 pictures=(assets/fondo.pcx assets/malo1.pcx assets/pompa.pcx)  # those examples/sprites packs
@@ -32,12 +32,12 @@ for example in "${examples[@]}"; do
 done
 
 # 2. pkg-config and one compiler line each; kestrix-pak from the package's bindir.
-export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+# pkg-config writes the prefix's space as "\ ": the line is read anew (eval), as the README says.
+export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 for example in "${examples[@]}"; do
   mkdir -p "$out/pkg-config/$example"
-  # shellcheck disable=SC2046  # pkg-config's flags are meant to split
-  g++ -std=c++20 -O2 -Wall -Wextra -Werror -o "$out/pkg-config/$example/$example" "examples/$example/main.cpp" \
-    $(pkg-config --cflags --libs kestrix)
+  eval "g++ -std=c++20 -O2 -Wall -Wextra -Werror -o \"$out/pkg-config/$example/$example\" \"examples/$example/main.cpp\" \
+    $(pkg-config --cflags --libs kestrix)"
   programs+=("$out/pkg-config/$example/$example")
 done
 # A program of the user's built with AddressSanitizer ends cleanly with the package's leak

