@@ -43,13 +43,14 @@ done
 # A program of the user's built with AddressSanitizer ends cleanly with the package's leak
 # suppressions (the system libraries' own leaks); it runs on both paths below.
 mkdir -p "$out/asan/hello-frame"
-# shellcheck disable=SC2046
-g++ -std=c++20 -g -fsanitize=address -fno-omit-frame-pointer -Wall -Wextra -Werror \
-  -o "$out/asan/hello-frame/hello-frame" examples/hello-frame/main.cpp $(pkg-config --cflags --libs kestrix)
+eval "g++ -std=c++20 -g -fsanitize=address -fno-omit-frame-pointer -Wall -Wextra -Werror \
+  -o \"$out/asan/hello-frame/hello-frame\" examples/hello-frame/main.cpp $(pkg-config --cflags --libs kestrix)"
 programs+=("$out/asan/hello-frame/hello-frame")
-LSAN_OPTIONS=suppressions=$(pkg-config --variable=lsan_suppressions kestrix)
+eval "suppressions=$(pkg-config --variable=lsan_suppressions kestrix)"
+LSAN_OPTIONS="suppressions='$suppressions'"  # quoted: the path has a space
 export LSAN_OPTIONS
-"$(pkg-config --variable=bindir kestrix)/kestrix-pak" create "$out/pkg-config/sprites/sprites.pak" "${pictures[@]}"
+eval "bindir=$(pkg-config --variable=bindir kestrix)"
+"$bindir/kestrix-pak" create "$out/pkg-config/sprites/sprites.pak" "${pictures[@]}"
 
 # 3. add_subdirectory: examples/CMakeLists.txt builds Kestrix from its sources along with
 # both examples. No build type is given: Kestrix must not set one in the examples' cache,
