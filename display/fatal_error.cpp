@@ -19,11 +19,11 @@ void reportFatalErrorOnStandardError(const char* message) {
   // terminal.
   std::fprintf(stderr, "%s: ", fatalErrorProgramName);
   for (std::size_t i = 0; i < length; ++i) {
-    const auto byte = static_cast<unsigned char>(message[i]);
-    if (byte < 0x20 || byte == 0x7F) {
-      std::fprintf(stderr, "\\x%02X", byte);
+    const auto c = static_cast<unsigned char>(message[i]);
+    if (c < 0x20 || c == 0x7F) {
+      std::fprintf(stderr, "\\x%02X", c);
     } else {
-      std::fputc(byte, stderr);
+      std::fputc(c, stderr);
     }
   }
   std::fputc('\n', stderr);
