@@ -44,17 +44,11 @@ TEST(Vec3Normalize, BoundsToTheBitAndOutputOverTheInput) {
     EXPECT_EQ(bits(out), bits(scaled ? out : want)) << in.x << " " << in.y << " " << in.z;
     EXPECT_TRUE(!scaled || (bits(out) != bits(in) && std::fabs(length - 1) < 1e-7)) << in.x;
   }
-  Vector3 v{3, 4, 0};
-  vec3Normalize(&v, &v);
-  EXPECT_TRUE(v.x == 0.6f && v.y == 0.8f);
 }
 
-TEST(Vec3Cross, ExamplesAndOutputOverEitherInput) {
-  const Vector3 x{1, 0, 0}, y{0, 1, 0}, z{0, 0, 1}, a{1.5f, -2, 3}, b{4, 0.25f, -5};
-  Vector3 out{}, overA = a, overB = b;
-  EXPECT_EQ(vec3Cross(&out, &x, &y), &out);
-  EXPECT_EQ(bits(out), bits(z));
-  EXPECT_EQ(bits(*vec3Cross(&out, &y, &z)), bits(x));
+TEST(Vec3Cross, OutputOverEitherInput) {
+  const Vector3 a{1.5f, -2, 3}, b{4, 0.25f, -5};
+  Vector3 overA = a, overB = b;
   const Vector3 expected{-2.0f * -5 - 3 * 0.25f, 3 * 4 - 1.5f * -5, 1.5f * 0.25f - -2.0f * 4};
   EXPECT_EQ(bits(*vec3Cross(&overA, &overA, &b)), bits(expected));
   EXPECT_EQ(bits(*vec3Cross(&overB, &a, &overB)), bits(expected));
