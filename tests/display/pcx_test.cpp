@@ -1,6 +1,6 @@
 // The PCX loader: run-length codes across plane rows and image rows, encodings, padded rows,
-// one-plane pictures and their palette, nothing written past the buffer; and every picture
-// it refuses, each with its message and exit code 1. (Large pictures: the writer's tests.)
+// one-plane pictures and their palette, wide pictures, nothing written past the buffer; and
+// every picture it refuses, each with its message and exit code 1.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include "tests/support/archive_bytes.h"
 #include "tests/support/pcx_bytes.h"
 #include "tests/support/temp_folder.h"
+#include "tools/pcx_writer/pcx_writer.h"
 
 namespace {
 
@@ -53,6 +54,10 @@ TEST(Pcx, ThreePlanePictures) {
        {rgb(1, 4, 7), rgb(2, 5, 8), rgb(3, 6, 9)}},
   };
   for (const Case& c : cases) EXPECT_EQ(decodePixels(pcxFile(c.fields, c.data), c.pixels.size()), c.pixels);
+  std::vector<std::uint32_t> wide(3001 * 2);  // wider than a row buffer of 2048 entries would hold
+  for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = static_cast<std::uint32_t>(i * 2654435761u) >> 8;
+  for (const bool runLength : {true, false})
+    EXPECT_EQ(decodePixels(encodePcx3(wide.data(), 3001, 2, runLength), wide.size()), wide);
 }
 
 TEST(Pcx, OnePlanePicturesAndThePaletteAfterTheFirstMarkerPastTheImage) {
