@@ -108,7 +108,6 @@ TEST_F(PcxFile, AMemberOfTheArchiveAndAPaletteSearchThatRunsIntoTheNextMember) {
   EXPECT_TRUE(loadPcxSize("a.pcx").width == 2 && loadPcx("a.pcx", out.data(), out.size(), nullptr) == 1);
 }
 
-// Loads "pic.pcx" holding `file` into 1024 bytes, with a palette request if asked.
 void loadFile(const Bytes& file, bool palette) {
   writeBytes("pic.pcx", file);
   char name[] = "pic.pcx";

@@ -13,7 +13,6 @@ namespace {
 
 std::mutex logMutex;  // the tick's thread plays the jump sound while the main thread runs
 
-// Logs the call and answers `result`.
 template <typename... Args>
 DWORD logCall(DWORD result, const char* format, Args... args) {
   const std::lock_guard lock(logMutex);
