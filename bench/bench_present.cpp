@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_main.h"
 #include "display/convert.h"
 #include "display/display.h"
 #include "tests/support/allocation_count.h"
@@ -249,19 +250,8 @@ class GrowthReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Repetitions in random order and medians, for a shared machine; flags given override.
-  std::vector<std::string> defaults = {"--benchmark_repetitions=9", "--benchmark_enable_random_interleaving=true",
-                                       "--benchmark_min_time=0.05", "--benchmark_report_aggregates_only=true"};
-  std::vector<char*> args = {argv[0]};
-  for (std::string& flag : defaults) args.push_back(flag.data());
-  args.insert(args.end(), argv + 1, argv + argc);
-  int count = static_cast<int>(args.size());
-  args.push_back(nullptr);
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
   GrowthReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
-  return 0;
+  const int code = runBenchmarksOnASharedMachine(argc, argv, 9, reporter);
+  if (code == 0) reporter.printSummary();
+  return code;
 }

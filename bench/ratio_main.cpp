@@ -86,11 +86,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 }  // namespace
 
-int runComparisonBenchmarks(int argc, char** argv) {
-  // Defaults for a shared, noisy machine: many short repetitions in random order, so that
-  // every benchmark meets the same swings of load, and medians. Flags given override them.
-  std::vector<std::string> defaults = {"--benchmark_repetitions=15", "--benchmark_enable_random_interleaving=true",
-                                       "--benchmark_min_time=0.05", "--benchmark_report_aggregates_only=true"};
+int runBenchmarksOnASharedMachine(int argc, char** argv, int repetitions, benchmark::BenchmarkReporter& reporter) {
+  // Many short repetitions in random order, so that every benchmark meets the same swings
+  // of load, and medians.
+  std::vector<std::string> defaults = {"--benchmark_repetitions=" + std::to_string(repetitions),
+                                       "--benchmark_enable_random_interleaving=true", "--benchmark_min_time=0.05",
+                                       "--benchmark_report_aggregates_only=true"};
   std::vector<char*> args = {argv[0]};
   for (std::string& flag : defaults) args.push_back(flag.data());
   args.insert(args.end(), argv + 1, argv + argc);
@@ -98,9 +99,14 @@ int runComparisonBenchmarks(int argc, char** argv) {
   args.push_back(nullptr);
   benchmark::Initialize(&count, args.data());
   if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-  RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
   benchmark::Shutdown();
   return 0;
+}
+
+int runComparisonBenchmarks(int argc, char** argv) {
+  RatioReporter reporter;
+  const int code = runBenchmarksOnASharedMachine(argc, argv, 15, reporter);
+  if (code == 0) reporter.printSummary();
+  return code;
 }

@@ -6,4 +6,11 @@
 // Unless told otherwise, it runs 15 repetitions of each benchmark in random order.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 int runComparisonBenchmarks(int argc, char** argv);
+
+// Runs the registered benchmarks through `reporter` with the defaults for a shared, noisy
+// machine (`repetitions` in random order, medians); flags given override them. Returns the
+// exit code: 1 for a flag Google Benchmark does not know.
+int runBenchmarksOnASharedMachine(int argc, char** argv, int repetitions, benchmark::BenchmarkReporter& reporter);
