@@ -32,6 +32,7 @@ struct DisplaySettings {
   // 0: each frame is shown at once instead of at the display's next refresh (a program that
   // paces itself, a benchmark). Set before initDisplay.
   int waitForRefresh = 1;
+  int showPointer = 0;  // non-zero: the class cursor shows over the window instead of none
 };
 inline constexpr int maxFrameSide = 4096;
 extern DisplaySettings displaySettings;
@@ -81,3 +82,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // A routine slot for the program: holds a routine that does nothing until the program
 // stores its own. The library never calls it.
 extern void (*exitHook)();
+
+// The program's own look at the window's messages: when set, the window procedure gives it
+// every message first. A hook that handles one (Escape, WM_CHAR, WM_SIZE, ...) stores the
+// result and returns true, and the window procedure returns that result and does nothing
+// else; false leaves the message to the window procedure. Null (the start): no hook.
+using MessageHook = bool (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+extern MessageHook messageHook;

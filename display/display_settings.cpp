@@ -7,3 +7,5 @@ void doNothing() {}
 }  // namespace
 
 void (*exitHook)() = doNothing;
+
+MessageHook messageHook = nullptr;

@@ -7,6 +7,7 @@
 #include "display/display.h"
 #include "display/fatal_error.h"
 #include "display/keyboard.h"
+#include "display/mouse.h"
 
 DisplayContext::DisplayContext(const char* name) {
   displaySettings.active = 0;
@@ -44,6 +45,9 @@ void DisplayContext::createWindow(HINSTANCE instanceHandle) {
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  if (LRESULT result = 0; messageHook != nullptr && messageHook(window, message, wParam, lParam, &result)) {
+    return result;
+  }
   switch (message) {
     case WM_DESTROY:
       // stopAll silences the whole output and needs no clip: the music clip may be missing.
@@ -62,6 +66,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
 
     case WM_SETCURSOR:
+      if (displaySettings.showPointer != 0) return DefWindowProcA(window, message, wParam, lParam);
       SetCursor(nullptr);
       return 1;
 
@@ -78,6 +83,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
 
     default:
+      trackMouse(message, wParam, lParam);  // and the mouse messages' default handling
       return DefWindowProcA(window, message, wParam, lParam);
   }
 }

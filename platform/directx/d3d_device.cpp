@@ -77,7 +77,10 @@ Device::~Device() {
   }
   if (stream_ != nullptr) std::exchange(stream_, nullptr)->unbind();
   backBuffer_.reset();
-  if (!parameters_.Windowed) leaveFullScreen(window_);
+  if (!parameters_.Windowed) {
+    setShownPicture(window_, ShownPicture{});
+    leaveFullScreen(window_);
+  }
   if (listener_ != 0) removeWindowListener(listener_);
   direct3D_->Release();
 }
@@ -95,6 +98,8 @@ bool Device::open() {
   if (backBuffer_ == nullptr) return false;
   parameters_.BackBufferWidth = static_cast<UINT>(backBuffer_->width());
   parameters_.BackBufferHeight = static_cast<UINT>(backBuffer_->height());
+  // Full screen, the back buffer is the display mode: the pointer moves over its pixels.
+  if (fullScreen) setShownPicture(window_, ShownPicture{backBuffer_->width(), backBuffer_->height(), Placement::keepingAspect});
   listener_ = addWindowListener([this](HWND window, WindowChange change) { windowChanged(window, change); });
   return true;
 }

@@ -11,6 +11,7 @@ namespace platform::directx {
 bool DirectDrawScreen::open(HWND window) {
   close();
   if (!screen_.open(window)) return false;
+  window_ = window;
   blank();
   return true;
 }
@@ -18,12 +19,15 @@ bool DirectDrawScreen::open(HWND window) {
 void DirectDrawScreen::close() {
   screen_.close();
   width_ = height_ = 0;
+  setShownPicture(window_, ShownPicture{});
+  window_ = nullptr;
 }
 
 void DirectDrawScreen::setMode(int width, int height) {
   width_ = width;
   height_ = height;
   picture_.assign(static_cast<std::size_t>(width) * height, 0);
+  setShownPicture(window_, ShownPicture{width, height, Placement::wholeFactor});
 }
 
 bool DirectDrawScreen::show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette,

@@ -19,7 +19,7 @@ class DirectDrawScreen {
   void close();
   bool isOpen() const { return screen_.isOpen(); }
 
-  // A picture of the mode's size.
+  // A picture of the mode's size; the window's client area from now on.
   void setMode(int width, int height);
 
   // Shows mode-sized pixels in the format (through palette at 8 bits) and records them
@@ -36,6 +36,7 @@ class DirectDrawScreen {
   bool showPicture(bool wait = true);
 
   WindowScreen screen_;
+  HWND window_ = nullptr;
   std::vector<std::uint32_t> picture_;  // the mode's pixels as 0x00RRGGBB
   int width_ = 0;
   int height_ = 0;

@@ -5,6 +5,8 @@
 #include <SDL.h>
 #include <windows.h>
 
+#include "platform/win32/client_area.h"  // placeByWholeFactor, placeKeepingAspect
+
 namespace platform::directx {
 
 // Makes a live window cover the screen (SDL's desktop full screen) and activates it, as a
@@ -25,12 +27,6 @@ SDL_Renderer* makeRenderer(HWND window, bool vsync);
 // with a renderer (on a software OpenGL that costs a quarter of a second to set up and
 // buys a 2D copy nothing). SDL_FRAMEBUFFER_ACCELERATION in the environment still wins.
 void useWindowFramebuffer();
-
-// A picture of width × height on an output of outputWidth × outputHeight, centred: scaled
-// by the largest whole factor that fits (at least 1), or as large as fits keeping its
-// aspect.
-SDL_Rect placeByWholeFactor(int outputWidth, int outputHeight, int width, int height);
-SDL_Rect placeKeepingAspect(int outputWidth, int outputHeight, int width, int height);
 
 // Clears the renderer's output to black, draws the texture at the rectangle and presents;
 // false, and nothing presented, when the clear or the copy failed.

@@ -90,6 +90,16 @@ typedef struct tagCREATESTRUCTA {
 #define WM_TIMER 0x0113
 #define WM_MOUSEFIRST 0x0200
 #define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
+#define WM_LBUTTONDBLCLK 0x0203
+#define WM_RBUTTONDOWN 0x0204
+#define WM_RBUTTONUP 0x0205
+#define WM_RBUTTONDBLCLK 0x0206
+#define WM_MBUTTONDOWN 0x0207
+#define WM_MBUTTONUP 0x0208
+#define WM_MBUTTONDBLCLK 0x0209
+#define WM_MOUSEWHEEL 0x020A
 #define WM_USER 0x0400
 #define WM_APP 0x8000
 
@@ -97,6 +107,24 @@ typedef struct tagCREATESTRUCTA {
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
 #define WA_CLICKACTIVE 2
+
+// WM_SIZE: wParam
+#define SIZE_RESTORED 0
+#define SIZE_MINIMIZED 1
+#define SIZE_MAXIMIZED 2
+
+// Mouse messages: the buttons and keys held, in wParam (its low word for WM_MOUSEWHEEL,
+// whose high word is the wheel's turn in multiples of WHEEL_DELTA, away from the user
+// positive). lParam: the pointer's client coordinates (screen ones for the wheel), x in
+// the low word and y in the high one, each signed (windowsx.h).
+#define MK_LBUTTON 0x0001
+#define MK_RBUTTON 0x0002
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
+#define MK_MBUTTON 0x0010
+#define WHEEL_DELTA 120
+#define GET_WHEEL_DELTA_WPARAM(wParam) ((short)HIWORD(wParam))
+#define GET_KEYSTATE_WPARAM(wParam) (LOWORD(wParam))
 
 // WM_SYSCOMMAND
 #define SC_MINIMIZE 0xF020

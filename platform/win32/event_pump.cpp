@@ -10,6 +10,7 @@
 #include "platform/win32/activation.h"
 #include "platform/win32/keys.h"
 #include "platform/win32/message_queue.h"
+#include "platform/win32/mouse_messages.h"
 #include "platform/win32/sdl_video.h"
 #include "platform/win32/termination.h"
 #include "platform/win32/window_table.h"
@@ -30,6 +31,41 @@ HWND keyTarget(Uint32 sdlId) {
 
 bool sendSetCursor(HWND window) {
   SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return true;
+}
+
+// Pointer events go to the visible window under the pointer; the wheel's to the one SDL
+// names, else to the active window, as it follows the keyboard on Windows.
+bool postMouseMessage(const SDL_Event& event, Uint32 sdlId) {
+  auto window = liveWindow(sdlId);
+  if (event.type == SDL_MOUSEWHEEL && window == nullptr) window = findWindow(activeWindow());
+  if (window == nullptr || !window->visible) return false;
+  MSG message;
+  if (!mouseMessageOf(event, *window, message)) return false;
+  postToQueue(message);
+  return true;
+}
+
+// Text typed: each Latin-1 character a WM_CHAR (WM_SYSCHAR while Alt alone is held), as
+// TranslateMessage makes them of key-downs on Windows.
+bool postText(const SDL_TextInputEvent& text) {
+  const HWND target = keyTarget(text.windowID);
+  const std::string characters = latin1Of(text.text);
+  if (target == nullptr || characters.empty()) return false;
+  const SDL_Keymod mod = SDL_GetModState();
+  const bool system = (mod & KMOD_ALT) != 0 && (mod & KMOD_CTRL) == 0;
+  for (const char c : characters) PostMessageA(target, system ? WM_SYSCHAR : WM_CHAR, static_cast<unsigned char>(c), 1);
+  return true;
+}
+
+// The client area's new size: the window's, or the picture's it shows full screen.
+bool sendSize(WindowRecord& w, Sint32 width, Sint32 height) {
+  if (w.shown.width > 0) {
+    width = w.shown.width;
+    height = w.shown.height;
+  }
+  const bool maximized = (SDL_GetWindowFlags(w.sdl) & SDL_WINDOW_MAXIMIZED) != 0;
+  SendMessageA(w.handle, WM_SIZE, maximized ? SIZE_MAXIMIZED : SIZE_RESTORED, MAKELPARAM(width, height));
   return true;
 }
 
@@ -63,6 +99,8 @@ bool handleWindowEvent(const SDL_WindowEvent& event) {
       return true;
     case SDL_WINDOWEVENT_ENTER:
       return w.visible && sendSetCursor(w.handle);
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      return sendSize(w, event.data1, event.data2);
     default:
       return false;
   }
@@ -103,8 +141,16 @@ bool handleEvent(const SDL_Event& event) {
       return handleWindowEvent(event.window);
     case SDL_MOUSEMOTION: {
       const auto window = liveWindow(event.motion.windowID);
-      return window != nullptr && window->visible && sendSetCursor(window->handle);
+      if (window != nullptr && window->visible) sendSetCursor(window->handle);
+      return postMouseMessage(event, event.motion.windowID);
     }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      return postMouseMessage(event, event.button.windowID);
+    case SDL_MOUSEWHEEL:
+      return postMouseMessage(event, event.wheel.windowID);
+    case SDL_TEXTINPUT:
+      return postText(event.text);
     case SDL_QUIT:  // a termination request that SDL caught (a program with its own main)
       return closeAllWindows();
     default:

@@ -1,6 +1,6 @@
-// SDL's events turned into what Windows delivers: key presses become posted key messages;
-// activation, minimising, restoring, the close button and the pointer entering a window
-// become messages sent to the window procedure on the spot.
+// SDL's events turned into what Windows delivers: key presses, typed text and the mouse
+// become posted messages; activation, minimising, restoring, size changes, the close button
+// and the pointer entering a window become messages sent to the window procedure on the spot.
 #pragma once
 
 namespace platform {

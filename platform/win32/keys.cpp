@@ -73,22 +73,28 @@ bool keyMessageOf(const SDL_KeyboardEvent& key, MSG& out) {
 }
 
 char characterOf(WPARAM virtualKey, Uint16 modifiers) {
-  const bool shift = (modifiers & KMOD_SHIFT) != 0;
   const bool control = (modifiers & KMOD_CTRL) != 0 && (modifiers & KMOD_ALT) == 0;
-  if (virtualKey >= 'A' && virtualKey <= 'Z') {
-    if (control) return static_cast<char>(virtualKey - 'A' + 1);
-    const bool upper = shift != ((modifiers & KMOD_CAPS) != 0);
-    return static_cast<char>(upper ? virtualKey : virtualKey - 'A' + 'a');
-  }
-  if (virtualKey >= '0' && virtualKey <= '9') return shift || control ? 0 : static_cast<char>(virtualKey);
+  if (virtualKey >= 'A' && virtualKey <= 'Z') return control ? static_cast<char>(virtualKey - 'A' + 1) : 0;
   switch (virtualKey) {
-    case VK_SPACE: return ' ';
     case VK_RETURN: return '\r';
     case VK_TAB: return '\t';
     case VK_BACK: return '\b';
     case VK_ESCAPE: return 0x1B;
     default: return 0;
   }
+}
+
+std::string latin1Of(const char* utf8) {
+  std::string text;
+  for (const auto* p = reinterpret_cast<const unsigned char*>(utf8); p != nullptr && *p != 0; ++p) {
+    if (*p < 0x80) {
+      text += static_cast<char>(*p);
+    } else if ((*p == 0xC2 || *p == 0xC3) && (p[1] & 0xC0) == 0x80) {
+      text += static_cast<char>((*p & 0x03) << 6 | (p[1] & 0x3F));
+      ++p;
+    }  // other lead and continuation bytes: beyond Latin-1, or broken
+  }
+  return text;
 }
 
 }  // namespace platform

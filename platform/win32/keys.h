@@ -1,10 +1,13 @@
 // Key translation: SDL's keys to Windows virtual-key codes and key messages, and the
-// characters TranslateMessage makes of them.
+// characters of WM_CHAR: control characters that TranslateMessage makes of key-downs, and
+// the window system's text input.
 #pragma once
 
 #include <windows.h>
 
 #include <SDL.h>
+
+#include <string>
 
 namespace platform {
 
@@ -19,9 +22,13 @@ WPARAM virtualKeyOf(SDL_Scancode scancode, SDL_Keycode keycode);
 // scan-code and extended bits are 0. False, and nothing to post, for keys without a code.
 bool keyMessageOf(const SDL_KeyboardEvent& key, MSG& out);
 
-// The character of a key-down under the given SDL modifier state, or 0 when the key makes
-// none that is the same on every layout (letters, unshifted digits, Space, Enter, Tab,
-// Backspace, Escape).
+// The control character of a key-down under the given SDL modifier state (Enter, Tab,
+// Backspace, Escape, Control with a letter), or 0. Printable characters follow the keyboard
+// layout and come from the window system's text input instead.
 char characterOf(WPARAM virtualKey, Uint16 modifiers);
+
+// The Latin-1 characters of UTF-8 text, in order; characters beyond Latin-1 and broken
+// sequences are left out.
+std::string latin1Of(const char* utf8);
 
 }  // namespace platform

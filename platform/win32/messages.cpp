@@ -37,7 +37,8 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
   }
 }
 
-// Key-downs of keys with a character get a WM_CHAR (WM_SYSCHAR with Alt) posted after them.
+// Key-downs of keys with a control character get a WM_CHAR (WM_SYSCHAR with Alt) posted
+// after them; printable characters come from the text input (event_pump.cpp).
 BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
   if (lpMsg == nullptr) return FALSE;
   if (lpMsg->message != WM_KEYDOWN && lpMsg->message != WM_SYSKEYDOWN) return FALSE;

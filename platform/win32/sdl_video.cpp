@@ -178,8 +178,8 @@ bool startVideo() {
   // A window closed by its button is the program's business (WM_CLOSE), not a quit request.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (!initVideo()) return false;
-  // Keys arrive as key messages; text input would only add IME work nobody reads.
-  SDL_StopTextInput();
+  // Typed text becomes WM_CHAR, in the keyboard's layout (key messages carry no characters).
+  SDL_StartTextInput();
   // Without an event type of its own (all taken), waiters wake at the end of their bound.
   const Uint32 eventType = SDL_RegisterEvents(1);
   wakeType.store(eventType != static_cast<Uint32>(-1) ? eventType : 0);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/client_area.h"
+
 struct SDL_Window;
 
 namespace platform {
@@ -25,6 +27,7 @@ struct WindowRecord {
   bool visible = false;
   bool minimized = false;
   bool destroying = false;
+  ShownPicture shown;  // what a full-screen take-over shows in it
 };
 
 // Classes. addClass returns the class atom, or 0 when the name is taken or the class is
