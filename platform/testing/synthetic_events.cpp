@@ -68,6 +68,50 @@ bool pushMouseMotion(HWND window, int x, int y) {
   return push(event);
 }
 
+bool pushMouseButton(HWND window, int button, bool down, int x, int y) {
+  SDL_Event event{};
+  event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+  event.button.windowID = sdlIdOf(window);
+  event.button.button = static_cast<Uint8>(button);
+  event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.button.x = x;
+  event.button.y = y;
+  return push(event);
+}
+
+bool pushWheel(HWND window, int notches, int x, int y, bool flipped) {
+  SDL_Event event{};
+  event.type = SDL_MOUSEWHEEL;
+  event.wheel.windowID = sdlIdOf(window);
+  event.wheel.y = flipped ? -notches : notches;
+  event.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
+  event.wheel.mouseX = x;
+  event.wheel.mouseY = y;
+  return push(event);
+}
+
+bool pushText(HWND window, const char* utf8) {
+  SDL_Event event{};
+  event.type = SDL_TEXTINPUT;
+  event.text.windowID = sdlIdOf(window);
+  SDL_strlcpy(event.text.text, utf8, sizeof(event.text.text));
+  return push(event);
+}
+
+bool pushResize(HWND window, int width, int height) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.windowID = sdlIdOf(window);
+  event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+  event.window.data1 = width;
+  event.window.data2 = height;
+  return push(event);
+}
+
+void holdModifiers(unsigned modifiers) {
+  if (platform::videoRunning()) SDL_SetModState(static_cast<SDL_Keymod>(sdlModifiers(modifiers)));
+}
+
 bool pushQuit() {
   SDL_Event event{};
   event.type = SDL_QUIT;

@@ -17,6 +17,16 @@ bool pushKey(HWND window, const char* keyName, bool down, unsigned modifiers = n
 enum class WindowEvent { close, minimized, restored, focusGained, focusLost, enter };
 bool pushWindowEvent(HWND window, WindowEvent event);
 bool pushMouseMotion(HWND window, int x, int y);
+// SDL's button numbers: 1 left, 2 middle, 3 right. A wheel turned `notches` towards y,
+// with the pointer at (x, y); flipped: as SDL reports a reversed ("natural") wheel.
+bool pushMouseButton(HWND window, int button, bool down, int x, int y);
+bool pushWheel(HWND window, int notches, int x, int y, bool flipped = false);
+// Text typed in the window, UTF-8.
+bool pushText(HWND window, const char* utf8);
+// The window's size changed, as the window system reports it.
+bool pushResize(HWND window, int width, int height);
+// The modifier keys SDL reports held from now on (for the pointer and text that follow).
+void holdModifiers(unsigned modifiers);
 // What SDL makes of SIGINT or SIGTERM.
 bool pushQuit();
 // While on, SDL refuses every event of a program-registered type, as a full queue would;

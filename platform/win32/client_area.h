@@ -8,15 +8,9 @@
 
 #include <SDL.h>
 
+#include "platform/win32/window_internal.h"  // ShownPicture
+
 namespace platform {
-
-enum class Placement { wholeFactor, keepingAspect };
-
-struct ShownPicture {
-  int width = 0;  // 0: nothing shown; the client area is the window itself
-  int height = 0;
-  Placement placement = Placement::wholeFactor;
-};
 
 // A picture of width × height on an output of outputWidth × outputHeight, centred: scaled
 // by the largest whole factor that fits (at least 1), or as large as fits keeping its
@@ -28,8 +22,5 @@ SDL_Rect placeKeepingAspect(int outputWidth, int outputHeight, int width, int he
 // shown picture, the picture's pixel there, kept inside the picture as the pointer stays
 // inside a display mode; without one, the point itself.
 POINT clientPointOf(const ShownPicture& picture, int windowWidth, int windowHeight, int x, int y);
-
-// What a live window shows from now on; ShownPicture{} when the take-over ends.
-void setShownPicture(HWND window, const ShownPicture& picture);
 
 }  // namespace platform

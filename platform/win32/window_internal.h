@@ -25,6 +25,19 @@ enum class WindowChange {
 };
 using WindowListener = std::function<void(HWND window, WindowChange change)>;
 
+// What a full-screen take-over shows in the window: a picture of its own size (a display
+// mode, a device's back buffer), centred at the largest whole factor or as large as fits
+// keeping its aspect. The pointer's client coordinates are then the picture's, as they are
+// in the mode on Windows.
+enum class Placement { wholeFactor, keepingAspect };
+struct ShownPicture {
+  int width = 0;  // 0: nothing shown; the client area is the window itself
+  int height = 0;
+  Placement placement = Placement::wholeFactor;
+};
+// What a live window shows from now on; ShownPicture{} when the take-over ends.
+void setShownPicture(HWND window, const ShownPicture& picture);
+
 // Listeners are called in the order added; the id removes one again.
 int addWindowListener(WindowListener listener);
 void removeWindowListener(int id);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "display/display.h"
 #include "display/fatal_error.h"
 #include "display/keyboard.h"
+#include "display/mouse.h"
 #include "platform/bass_record/bass_record.h"
 #include "platform/testing/synthetic_events.h"
 #include "platform/win32/window_internal.h"
@@ -83,6 +85,107 @@ TEST_F(WindowProcedure, KeysOtherThanEscapeAreOneFromKeyDownToKeyUpAndTheCursorI
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));  // and the cursor is hidden over the window
   EXPECT_EQ(send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
   EXPECT_EQ(GetCursor(), nullptr);
+  displaySettings.showPointer = 1;  // unless the program asks for it: the class cursor
+  send(WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  displaySettings.showPointer = 0;
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+}
+
+std::vector<MSG> hooked;  // what the program's hook saw
+
+bool recordingHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  hooked.push_back(MSG{window, message, wParam, lParam, 0, {}});
+  *result = 0;
+  return message == WM_KEYDOWN && wParam == VK_ESCAPE;  // Escape is the program's
+}
+
+// A hook sees every message first and keeps what it handles: Escape closes nothing then,
+// while the keys it leaves still reach the key table; typed text and size changes reach it.
+TEST_F(WindowProcedure, AProgramsHookSeesEveryMessageFirstAndKeepsWhatItHandles) {
+  ShowWindow(window, SW_SHOW);
+  messageHook = recordingHook;
+  hooked.clear();
+  synthetic::pushKey(window, "Escape", true);
+  synthetic::pushKey(window, "Left", true);
+  synthetic::pushText(window, "\xC3\xA9");
+  synthetic::pushResize(window, 640, 480);
+  testsupport::pumpMessages();
+  messageHook = nullptr;
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_TRUE(isKeyDown(VK_LEFT));
+  std::vector<std::vector<LPARAM>> seen;
+  for (const MSG& m : hooked) {
+    if (m.message != WM_ACTIVATE) seen.push_back({static_cast<LPARAM>(m.message), static_cast<LPARAM>(m.wParam), m.lParam});
+  }
+  // The size change is sent on the spot, before the posted messages come out of the queue.
+  EXPECT_EQ(seen, (std::vector<std::vector<LPARAM>>{{WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480)},
+                                                    {WM_KEYDOWN, VK_ESCAPE, 1}, {WM_KEYDOWN, VK_LEFT, 1},
+                                                    {WM_CHAR, 0xE9, 1}}));
+}
+
+// The pointer in a window of 1024×768, what the layer posts for it (Windows' layouts, seen
+// by a hook) and the frame pixel the window procedure makes of it, through the picture each
+// back-end shows: Direct3D's 800×600 device filling the window (a 320×240 frame, then a
+// 400×300 one), DirectDraw's 320×240 mode at 3 (960×720 from 32,24), or none at all.
+TEST_F(WindowProcedure, MouseMessagesCarryWindowsLayoutsAndReachTheFramePixelUnderThePointer) {
+  enum Kind { move, press, release, wheel, flippedWheel };
+  enum Shown { none, direct3D, directDraw, direct3DLargerFrame };
+  struct Case {
+    Kind kind;
+    int button;  // SDL's (1 left, 2 middle, 3 right), or the wheel's notches
+    int x, y;
+    Shown shown;
+    unsigned modifiers;
+    UINT message;
+    WPARAM wParam;
+    int clientX, clientY;  // screen ones for the wheel
+    MouseState state;
+  };
+  const Case cases[] = {
+      {move, 0, 321, 160, direct3D, synthetic::none, WM_MOUSEMOVE, 0, 250, 125, {100, 50, 0, 0}},
+      {press, 1, 321, 160, direct3D, synthetic::shift, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, 250, 125, {100, 50, 1, 0}},
+      {press, 3, 1023, 767, direct3D, synthetic::control, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON | MK_CONTROL, 799, 599, {319, 239, 3, 0}},
+      {release, 1, 321, 160, direct3DLargerFrame, synthetic::none, WM_LBUTTONUP, MK_RBUTTON, 250, 125, {125, 62, 2, 0}},
+      {press, 2, 31, 23, directDraw, synthetic::none, WM_MBUTTONDOWN, MK_RBUTTON | MK_MBUTTON, 0, 0, {0, 0, 6, 0}},
+      {release, 3, 334, 176, directDraw, synthetic::none, WM_RBUTTONUP, MK_MBUTTON, 100, 50, {100, 50, 4, 0}},
+      {release, 2, 1000, 760, directDraw, synthetic::none, WM_MBUTTONUP, 0, 319, 239, {319, 239, 0, 0}},
+      {wheel, 2, 500, 400, directDraw, synthetic::none, WM_MOUSEWHEEL, MAKEWPARAM(0, 240), 156, 125, {319, 239, 0, 2}},
+      {flippedWheel, -1, 500, 400, none, synthetic::shift, WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, -120), 500, 400, {319, 239, 0, -1}},
+      {move, 0, -5, 3, none, synthetic::none, WM_MOUSEMOVE, 0, -5, 3, {0, 3, 0, 0}},
+  };
+  ShowWindow(window, SW_SHOW);
+  RECT area{};
+  ASSERT_TRUE(GetWindowRect(window, &area));
+  ASSERT_TRUE(area.left == 0 && area.top == 0 && area.right == 1024 && area.bottom == 768);
+  messageHook = recordingHook;
+  for (const Case& c : cases) {
+    const bool direct = c.shown == direct3D || c.shown == direct3DLargerFrame;
+    platform::setShownPicture(window, c.shown == none     ? platform::ShownPicture{}
+                                      : direct            ? platform::ShownPicture{800, 600, platform::Placement::keepingAspect}
+                                                          : platform::ShownPicture{320, 240, platform::Placement::wholeFactor});
+    displaySettings.backend = c.shown == directDraw ? backendDirectDraw : backendDirect3D;
+    displaySettings.deviceWidth = direct ? 800 : 0;
+    displaySettings.deviceHeight = direct ? 600 : 0;
+    displaySettings.frameWidth = c.shown == direct3DLargerFrame ? 400 : 320;
+    displaySettings.frameHeight = c.shown == direct3DLargerFrame ? 300 : 240;
+    synthetic::holdModifiers(c.modifiers);
+    if (c.kind == move) synthetic::pushMouseMotion(window, c.x, c.y);
+    if (c.kind == press || c.kind == release) synthetic::pushMouseButton(window, c.button, c.kind == press, c.x, c.y);
+    if (c.kind == wheel || c.kind == flippedWheel) synthetic::pushWheel(window, c.button, c.x, c.y, c.kind == flippedWheel);
+    hooked.clear();
+    testsupport::pumpMessages();
+    const auto posted = std::find_if(hooked.begin(), hooked.end(), [&c](const MSG& m) { return m.message == c.message; });
+    ASSERT_NE(posted, hooked.end()) << c.message;
+    EXPECT_EQ(posted->wParam, c.wParam) << c.message;
+    EXPECT_EQ(posted->lParam, MAKELPARAM(static_cast<SHORT>(c.clientX), static_cast<SHORT>(c.clientY))) << c.message;
+    const MouseState state = readMouse();
+    EXPECT_TRUE(state.x == c.state.x && state.y == c.state.y && state.buttons == c.state.buttons &&
+                state.wheel == c.state.wheel)
+        << c.message << ": " << state.x << "," << state.y << " " << state.buttons << " " << state.wheel;
+  }
+  messageHook = nullptr;
+  synthetic::holdModifiers(synthetic::none);
+  displaySettings = DisplaySettings{};
 }
 
 TEST_F(WindowProcedure, EscapeEndsTheLoopWithZeroAfterTheMusicStops) {

@@ -154,6 +154,32 @@ TEST_F(WindowLayer, KeysArriveAsKeyMessagesWithWindowsCodes) {
   EXPECT_EQ(posted, expected);
 }
 
+// Typed text: a WM_CHAR per Latin-1 character (WM_SYSCHAR under Alt), the rest left out.
+// TranslateMessage adds the control characters of key-downs and no printable one twice.
+TEST_F(WindowLayer, TypedTextAndControlKeysBecomeCharacterMessages) {
+  std::vector<std::vector<WPARAM>> got;
+  const auto take = [&got] {
+    for (const MSG& m : testsupport::takeMessages()) got.push_back({m.message, m.wParam});
+  };
+  synthetic::pushText(window, "a\xC3\xA9\xE2\x82\xAC\x80\xC3");  // a, é, €, a stray byte, a cut é
+  take();
+  synthetic::holdModifiers(synthetic::alt);
+  synthetic::pushText(window, "x");
+  take();
+  const std::tuple<WPARAM, unsigned, WPARAM> keys[] = {{'A', synthetic::none, 0},    {'1', synthetic::shift, 0},
+                                                       {VK_SPACE, synthetic::none, 0}, {'A', synthetic::control, 1},
+                                                       {VK_RETURN, synthetic::none, '\r'}};
+  for (const auto& [vk, modifiers, character] : keys) {
+    synthetic::holdModifiers(modifiers);
+    const MSG down{window, WM_KEYDOWN, vk, 1, 0, {}};
+    EXPECT_EQ(TranslateMessage(&down), character != 0 ? TRUE : FALSE) << vk;
+    take();
+  }
+  synthetic::holdModifiers(synthetic::none);
+  EXPECT_EQ(got, (std::vector<std::vector<WPARAM>>{
+                     {WM_CHAR, 'a'}, {WM_CHAR, 0xE9}, {WM_SYSCHAR, 'x'}, {WM_CHAR, 1}, {WM_CHAR, '\r'}}));
+}
+
 TEST_F(WindowLayer, TheCloseButtonAltF4AndTheTerminationRequestCloseWindows) {
   ShowWindow(window, SW_SHOW);
   received.clear();
