@@ -177,6 +177,9 @@ bool startVideo() {
   if (running.load()) return true;
   // A window closed by its button is the program's business (WM_CLOSE), not a quit request.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // A click that gives a window the focus is a click too, as on Windows: SDL would drop
+  // one that comes within moments of the focus.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (!initVideo()) return false;
   // Typed text becomes WM_CHAR, in the keyboard's layout (key messages carry no characters).
   SDL_StartTextInput();

@@ -20,7 +20,7 @@
 namespace e2e {
 namespace fs = std::filesystem;
 
-GameSession::GameSession(const SessionOptions& options) {
+GameSession::GameSession(const SessionOptions& options) : title_(options.title) {
   char pattern[] = "/tmp/kestrix-e2e-XXXXXX";
   if (mkdtemp(pattern) == nullptr) throw std::runtime_error("no temporary folder");
   folder_ = pattern;
@@ -33,7 +33,7 @@ GameSession::GameSession(const SessionOptions& options) {
     if (setting[0] == '-') unsetenv(setting.c_str() + 1);
     else putenv(const_cast<char*>(setting.c_str()));
   }
-  execl(KESTRIX_GAME_PATH, KESTRIX_GAME_PATH, static_cast<char*>(nullptr));
+  execl(options.program.c_str(), options.program.c_str(), static_cast<char*>(nullptr));
   _exit(127);
 }
 
@@ -56,7 +56,7 @@ bool GameSession::running() {
 
 bool GameSession::waitForWindow(double seconds) {
   for (const double end = nowSeconds() + seconds; nowSeconds() < end && running(); sleepSeconds(0.05)) {
-    const std::string search = "xdotool search --onlyvisible --name '^Ejemplo de Kestrix$' 2>/dev/null";
+    const std::string search = "xdotool search --onlyvisible --name '^" + title_ + "$' 2>/dev/null";
     window_ = runShell(search + " | head -n1 | tr -d '\\n'").output;
     if (!window_.empty()) return true;
   }

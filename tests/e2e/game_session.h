@@ -22,6 +22,8 @@ struct Screen {  // the whole X screen, 0x00RRGGBB
 struct SessionOptions {
   std::vector<std::string> settings;  // NAME=value added to the game's environment, -NAME removed
   std::vector<std::string> files;     // data files copied into its folder from the assets
+  std::string program = KESTRIX_GAME_PATH;  // or another program of the library's
+  std::string title = "Ejemplo de Kestrix";  // its window's
 };
 
 inline std::vector<std::string> allDataFiles() { return {"kestrix.pak", "cagadon.it", "saltito.mp3"}; }
@@ -45,6 +47,7 @@ class GameSession {
 
  private:
   std::string folder_;
+  std::string title_;
   std::string window_;
   pid_t pid_ = -1;
   int exitCode_ = -1;
