@@ -99,7 +99,9 @@ bool Device::open() {
   parameters_.BackBufferWidth = static_cast<UINT>(backBuffer_->width());
   parameters_.BackBufferHeight = static_cast<UINT>(backBuffer_->height());
   // Full screen, the back buffer is the display mode: the pointer moves over its pixels.
-  if (fullScreen) setShownPicture(window_, ShownPicture{backBuffer_->width(), backBuffer_->height(), Placement::keepingAspect});
+  if (fullScreen) {
+    setShownPicture(window_, ShownPicture{backBuffer_->width(), backBuffer_->height(), Placement::keepingAspect});
+  }
   listener_ = addWindowListener([this](HWND window, WindowChange change) { windowChanged(window, change); });
   return true;
 }

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "audio/audio_clip.h"
@@ -91,97 +93,107 @@ TEST_F(WindowProcedure, KeysOtherThanEscapeAreOneFromKeyDownToKeyUpAndTheCursorI
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
 }
 
-std::vector<MSG> hooked;  // what the program's hook saw
+std::vector<std::vector<LPARAM>> hooked;  // what the program's hook saw: message, wParam, lParam
 
-bool recordingHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-  hooked.push_back(MSG{window, message, wParam, lParam, 0, {}});
+bool recordingHook(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (message != WM_ACTIVATE) hooked.push_back({static_cast<LPARAM>(message), static_cast<LPARAM>(wParam), lParam});
   *result = 0;
   return message == WM_KEYDOWN && wParam == VK_ESCAPE;  // Escape is the program's
 }
 
 // A hook sees every message first and keeps what it handles: Escape closes nothing then,
-// while the keys it leaves still reach the key table; typed text and size changes reach it.
+// while the keys it leaves still reach the key table. Typed text (Latin-1 only; under Alt
+// WM_SYSCHAR) and size changes reach it too, the size change at once; TranslateMessage adds
+// only control characters (no printable one twice).
 TEST_F(WindowProcedure, AProgramsHookSeesEveryMessageFirstAndKeepsWhatItHandles) {
   ShowWindow(window, SW_SHOW);
   messageHook = recordingHook;
   hooked.clear();
   synthetic::pushKey(window, "Escape", true);
   synthetic::pushKey(window, "Left", true);
-  synthetic::pushText(window, "\xC3\xA9");
+  synthetic::pushText(window, "a\xC3\xA9\xE2\x82\xAC\x80\xC3");  // a, é, €, a stray byte, a cut é
   synthetic::pushResize(window, 640, 480);
   testsupport::pumpMessages();
-  messageHook = nullptr;
-  EXPECT_TRUE(IsWindow(window));
-  EXPECT_TRUE(isKeyDown(VK_LEFT));
-  std::vector<std::vector<LPARAM>> seen;
-  for (const MSG& m : hooked) {
-    if (m.message != WM_ACTIVATE) seen.push_back({static_cast<LPARAM>(m.message), static_cast<LPARAM>(m.wParam), m.lParam});
+  synthetic::holdModifiers(synthetic::alt);
+  synthetic::pushText(window, "x");
+  testsupport::pumpMessages();
+  for (const auto& [vk, modifiers] :
+       {std::pair<WPARAM, unsigned>{'A', 0}, {VK_SPACE, 0}, {'A', synthetic::control}, {VK_RETURN, 0}}) {
+    synthetic::holdModifiers(modifiers);
+    const MSG down{window, WM_KEYDOWN, vk, 1, 0, {}};
+    TranslateMessage(&down);
   }
-  // The size change is sent on the spot, before the posted messages come out of the queue.
-  EXPECT_EQ(seen, (std::vector<std::vector<LPARAM>>{{WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480)},
-                                                    {WM_KEYDOWN, VK_ESCAPE, 1}, {WM_KEYDOWN, VK_LEFT, 1},
-                                                    {WM_CHAR, 0xE9, 1}}));
+  testsupport::pumpMessages();
+  messageHook = nullptr;
+  EXPECT_TRUE(IsWindow(window) && isKeyDown(VK_LEFT));
+  EXPECT_EQ(hooked, (std::vector<std::vector<LPARAM>>{
+                        {WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480)}, {WM_KEYDOWN, VK_ESCAPE, 1},
+                        {WM_KEYDOWN, VK_LEFT, 1}, {WM_CHAR, 'a', 1}, {WM_CHAR, 0xE9, 1}, {WM_SYSCHAR, 'x', 1},
+                        {WM_CHAR, 1, 1}, {WM_CHAR, '\r', 1}}));
 }
 
-// The pointer in a window of 1024×768, what the layer posts for it (Windows' layouts, seen
-// by a hook) and the frame pixel the window procedure makes of it, through the picture each
-// back-end shows: Direct3D's 800×600 device filling the window (a 320×240 frame, then a
-// 400×300 one), DirectDraw's 320×240 mode at 3 (960×720 from 32,24), or none at all.
+// The pointer in a window of 1024×768 (once shown; a move asks for the cursor first): the
+// message the layer posts (Windows' layout, as the hook sees it) and the frame pixel the
+// window procedure makes of it, through the picture of each back-end: Direct3D's device
+// filling the window (800×600 for a 320×240 frame, 640×480 for a 400×300 one), DirectDraw's
+// 320×240 mode at 3 (960×720 from 32,24), or none at all.
 TEST_F(WindowProcedure, MouseMessagesCarryWindowsLayoutsAndReachTheFramePixelUnderThePointer) {
-  enum Kind { move, press, release, wheel, flippedWheel };
   enum Shown { none, direct3D, directDraw, direct3DLargerFrame };
   struct Case {
-    Kind kind;
-    int button;  // SDL's (1 left, 2 middle, 3 right), or the wheel's notches
-    int x, y;
+    int event;  // 0 a move; SDL's button (1 left, 2 middle, 3 right), negative when released; 10 + notches
+    int x, y;   // in the window
     Shown shown;
-    unsigned modifiers;
     UINT message;
-    WPARAM wParam;
-    int clientX, clientY;  // screen ones for the wheel
+    WPARAM wParam;  // its MK_SHIFT and MK_CONTROL are held for the event
+    LPARAM lParam;
     MouseState state;
   };
   const Case cases[] = {
-      {move, 0, 321, 160, direct3D, synthetic::none, WM_MOUSEMOVE, 0, 250, 125, {100, 50, 0, 0}},
-      {press, 1, 321, 160, direct3D, synthetic::shift, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, 250, 125, {100, 50, 1, 0}},
-      {press, 3, 1023, 767, direct3D, synthetic::control, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON | MK_CONTROL, 799, 599, {319, 239, 3, 0}},
-      {release, 1, 321, 160, direct3DLargerFrame, synthetic::none, WM_LBUTTONUP, MK_RBUTTON, 250, 125, {125, 62, 2, 0}},
-      {press, 2, 31, 23, directDraw, synthetic::none, WM_MBUTTONDOWN, MK_RBUTTON | MK_MBUTTON, 0, 0, {0, 0, 6, 0}},
-      {release, 3, 334, 176, directDraw, synthetic::none, WM_RBUTTONUP, MK_MBUTTON, 100, 50, {100, 50, 4, 0}},
-      {release, 2, 1000, 760, directDraw, synthetic::none, WM_MBUTTONUP, 0, 319, 239, {319, 239, 0, 0}},
-      {wheel, 2, 500, 400, directDraw, synthetic::none, WM_MOUSEWHEEL, MAKEWPARAM(0, 240), 156, 125, {319, 239, 0, 2}},
-      {flippedWheel, -1, 500, 400, none, synthetic::shift, WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, -120), 500, 400, {319, 239, 0, -1}},
-      {move, 0, -5, 3, none, synthetic::none, WM_MOUSEMOVE, 0, -5, 3, {0, 3, 0, 0}},
+      {0, 321, 160, direct3D, WM_MOUSEMOVE, 0, MAKELPARAM(250, 125), {100, 50, 0, 0}},
+      {1, 321, 160, direct3D, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(250, 125), {100, 50, 1, 0}},
+      {3, 1023, 767, direct3D, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON | MK_CONTROL, MAKELPARAM(799, 599),
+       {319, 239, 3, 0}},
+      {-1, 321, 160, direct3DLargerFrame, WM_LBUTTONUP, MK_RBUTTON, MAKELPARAM(200, 100), {125, 62, 2, 0}},
+      {2, 31, 23, directDraw, WM_MBUTTONDOWN, MK_RBUTTON | MK_MBUTTON, MAKELPARAM(0, 0), {0, 0, 6, 0}},
+      {-3, 334, 176, directDraw, WM_RBUTTONUP, MK_MBUTTON, MAKELPARAM(100, 50), {100, 50, 4, 0}},
+      {-2, 1000, 760, directDraw, WM_MBUTTONUP, 0, MAKELPARAM(319, 239), {319, 239, 0, 0}},
+      {12, 500, 400, directDraw, WM_MOUSEWHEEL, MAKEWPARAM(0, 240), MAKELPARAM(156, 125), {319, 239, 0, 2}},
+      {9, 500, 400, none, WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, -120), MAKELPARAM(500, 400), {319, 239, 0, -1}},
+      {0, -5, 3, none, WM_MOUSEMOVE, 0, MAKELPARAM(-5, 3), {0, 3, 0, 0}},
   };
+  messageHook = recordingHook;
+  hooked.clear();
+  synthetic::pushMouseMotion(window, 3, 4);
+  testsupport::pumpMessages();
+  EXPECT_TRUE(hooked.empty()) << "a hidden window is not under the pointer";
   ShowWindow(window, SW_SHOW);
   RECT area{};
-  ASSERT_TRUE(GetWindowRect(window, &area));
-  ASSERT_TRUE(area.left == 0 && area.top == 0 && area.right == 1024 && area.bottom == 768);
-  messageHook = recordingHook;
+  ASSERT_TRUE(GetWindowRect(window, &area) && area.right - area.left == 1024 && area.bottom - area.top == 768);
+  const std::vector<LPARAM> cursorAsked{WM_SETCURSOR, reinterpret_cast<LPARAM>(window),
+                                        MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)};
   for (const Case& c : cases) {
-    const bool direct = c.shown == direct3D || c.shown == direct3DLargerFrame;
-    platform::setShownPicture(window, c.shown == none     ? platform::ShownPicture{}
-                                      : direct            ? platform::ShownPicture{800, 600, platform::Placement::keepingAspect}
-                                                          : platform::ShownPicture{320, 240, platform::Placement::wholeFactor});
-    displaySettings.backend = c.shown == directDraw ? backendDirectDraw : backendDirect3D;
-    displaySettings.deviceWidth = direct ? 800 : 0;
-    displaySettings.deviceHeight = direct ? 600 : 0;
-    displaySettings.frameWidth = c.shown == direct3DLargerFrame ? 400 : 320;
-    displaySettings.frameHeight = c.shown == direct3DLargerFrame ? 300 : 240;
-    synthetic::holdModifiers(c.modifiers);
-    if (c.kind == move) synthetic::pushMouseMotion(window, c.x, c.y);
-    if (c.kind == press || c.kind == release) synthetic::pushMouseButton(window, c.button, c.kind == press, c.x, c.y);
-    if (c.kind == wheel || c.kind == flippedWheel) synthetic::pushWheel(window, c.button, c.x, c.y, c.kind == flippedWheel);
+    const bool device = c.shown == direct3D || c.shown == direct3DLargerFrame, larger = c.shown == direct3DLargerFrame;
+    const int deviceWidth = larger ? 640 : device ? 800 : 0, deviceHeight = deviceWidth * 3 / 4;
+    const int shownWidth = device ? deviceWidth : c.shown == directDraw ? 320 : 0;
+    platform::setShownPicture(window, {shownWidth, shownWidth * 3 / 4,
+                                       device ? platform::Placement::keepingAspect : platform::Placement::wholeFactor});
+    displaySettings = DisplaySettings{.frameWidth = larger ? 400 : 320, .frameHeight = larger ? 300 : 240,
+                                      .backend = c.shown == directDraw ? backendDirectDraw : backendDirect3D,
+                                      .deviceWidth = deviceWidth, .deviceHeight = deviceHeight};
+    synthetic::holdModifiers(((c.wParam & MK_SHIFT) != 0 ? synthetic::shift : synthetic::none) |
+                             ((c.wParam & MK_CONTROL) != 0 ? synthetic::control : synthetic::none));
+    const int button = std::abs(c.event);
+    if (button == 0) synthetic::pushMouseMotion(window, c.x, c.y);
+    if (button != 0 && button <= 3) synthetic::pushMouseButton(window, button, c.event > 0, c.x, c.y);
+    if (button > 3) synthetic::pushWheel(window, c.event - 10, c.x, c.y, c.event < 10);  // back: flipped
     hooked.clear();
     testsupport::pumpMessages();
-    const auto posted = std::find_if(hooked.begin(), hooked.end(), [&c](const MSG& m) { return m.message == c.message; });
-    ASSERT_NE(posted, hooked.end()) << c.message;
-    EXPECT_EQ(posted->wParam, c.wParam) << c.message;
-    EXPECT_EQ(posted->lParam, MAKELPARAM(static_cast<SHORT>(c.clientX), static_cast<SHORT>(c.clientY))) << c.message;
+    const std::vector<LPARAM> expected{c.message, static_cast<LPARAM>(c.wParam), c.lParam};
+    EXPECT_NE(std::find(hooked.begin(), hooked.end(), expected), hooked.end()) << c.message << " " << c.x;
+    EXPECT_EQ(std::count(hooked.begin(), hooked.end(), cursorAsked), button == 0 ? 1 : 0) << c.x;
     const MouseState state = readMouse();
-    EXPECT_TRUE(state.x == c.state.x && state.y == c.state.y && state.buttons == c.state.buttons &&
-                state.wheel == c.state.wheel)
-        << c.message << ": " << state.x << "," << state.y << " " << state.buttons << " " << state.wheel;
+    EXPECT_EQ(std::tuple(state.x, state.y, state.buttons, state.wheel),
+              std::tuple(c.state.x, c.state.y, c.state.buttons, c.state.wheel)) << c.message << " " << c.x;
   }
   messageHook = nullptr;
   synthetic::holdModifiers(synthetic::none);

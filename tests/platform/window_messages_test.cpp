@@ -1,6 +1,6 @@
 // The window layer as a program sees it, on SDL's dummy video driver: the queue (posted
 // messages, the quit request, WaitMessage sleeping until something arrives) and what the
-// window system's events become (key messages with Windows codes, closing, the pointer).
+// window system's events become (key messages with Windows codes, closing).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -154,32 +154,6 @@ TEST_F(WindowLayer, KeysArriveAsKeyMessagesWithWindowsCodes) {
   EXPECT_EQ(posted, expected);
 }
 
-// Typed text: a WM_CHAR per Latin-1 character (WM_SYSCHAR under Alt), the rest left out.
-// TranslateMessage adds the control characters of key-downs and no printable one twice.
-TEST_F(WindowLayer, TypedTextAndControlKeysBecomeCharacterMessages) {
-  std::vector<std::vector<WPARAM>> got;
-  const auto take = [&got] {
-    for (const MSG& m : testsupport::takeMessages()) got.push_back({m.message, m.wParam});
-  };
-  synthetic::pushText(window, "a\xC3\xA9\xE2\x82\xAC\x80\xC3");  // a, é, €, a stray byte, a cut é
-  take();
-  synthetic::holdModifiers(synthetic::alt);
-  synthetic::pushText(window, "x");
-  take();
-  const std::tuple<WPARAM, unsigned, WPARAM> keys[] = {{'A', synthetic::none, 0},    {'1', synthetic::shift, 0},
-                                                       {VK_SPACE, synthetic::none, 0}, {'A', synthetic::control, 1},
-                                                       {VK_RETURN, synthetic::none, '\r'}};
-  for (const auto& [vk, modifiers, character] : keys) {
-    synthetic::holdModifiers(modifiers);
-    const MSG down{window, WM_KEYDOWN, vk, 1, 0, {}};
-    EXPECT_EQ(TranslateMessage(&down), character != 0 ? TRUE : FALSE) << vk;
-    take();
-  }
-  synthetic::holdModifiers(synthetic::none);
-  EXPECT_EQ(got, (std::vector<std::vector<WPARAM>>{
-                     {WM_CHAR, 'a'}, {WM_CHAR, 0xE9}, {WM_SYSCHAR, 'x'}, {WM_CHAR, 1}, {WM_CHAR, '\r'}}));
-}
-
 TEST_F(WindowLayer, TheCloseButtonAltF4AndTheTerminationRequestCloseWindows) {
   ShowWindow(window, SW_SHOW);
   received.clear();
@@ -201,22 +175,6 @@ TEST_F(WindowLayer, TheCloseButtonAltF4AndTheTerminationRequestCloseWindows) {
   ASSERT_EQ(closes.size(), 2u);
   EXPECT_TRUE(closes[0].message == WM_CLOSE && closes[1].message == WM_CLOSE);
   EXPECT_TRUE(closes[0].hwnd == first ? closes[1].hwnd == second : closes[0].hwnd == second && closes[1].hwnd == first);
-}
-
-TEST_F(WindowLayer, ThePointerOverAVisibleWindowAsksForTheCursor) {
-  synthetic::pushMouseMotion(window, 3, 4);
-  testsupport::pumpMessages();
-  EXPECT_TRUE(receivedOf(WM_SETCURSOR).empty());  // hidden windows are not under the pointer
-  ShowWindow(window, SW_SHOW);
-  SetCursor(nullptr);
-  synthetic::pushMouseMotion(window, 3, 4);
-  synthetic::pushWindowEvent(window, WindowEvent::enter);
-  testsupport::pumpMessages();
-  const auto asked = receivedOf(WM_SETCURSOR);
-  ASSERT_EQ(asked.size(), 2u);
-  EXPECT_EQ(asked[0].wParam, reinterpret_cast<WPARAM>(window));
-  EXPECT_EQ(asked[0].lParam, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));  // the default handling: the class cursor
 }
 
 // KESTRIX_WINDOW on a work area 768 high: a scale that fits, the largest that does, or none.
