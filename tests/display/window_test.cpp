@@ -103,8 +103,8 @@ bool recordingHook(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
 
 // A hook sees every message first and keeps what it handles: Escape closes nothing then,
 // while the keys it leaves still reach the key table. Typed text (Latin-1 only; under Alt
-// WM_SYSCHAR) and size changes reach it too, the size change at once; TranslateMessage adds
-// only control characters (no printable one twice).
+// WM_SYSCHAR) and size changes (the client area's: a full-screen picture's size) reach it
+// too, the size change at once; TranslateMessage adds only control characters.
 TEST_F(WindowProcedure, AProgramsHookSeesEveryMessageFirstAndKeepsWhatItHandles) {
   ShowWindow(window, SW_SHOW);
   messageHook = recordingHook;
@@ -114,6 +114,8 @@ TEST_F(WindowProcedure, AProgramsHookSeesEveryMessageFirstAndKeepsWhatItHandles)
   synthetic::pushText(window, "a\xC3\xA9\xE2\x82\xAC\x80\xC3");  // a, é, €, a stray byte, a cut é
   synthetic::pushResize(window, 640, 480);
   testsupport::pumpMessages();
+  platform::setShownPicture(window, {800, 600, platform::Placement::keepingAspect});  // a full-screen device's
+  synthetic::pushResize(window, 1024, 768);
   synthetic::holdModifiers(synthetic::alt);
   synthetic::pushText(window, "x");
   testsupport::pumpMessages();
@@ -128,7 +130,8 @@ TEST_F(WindowProcedure, AProgramsHookSeesEveryMessageFirstAndKeepsWhatItHandles)
   EXPECT_TRUE(IsWindow(window) && isKeyDown(VK_LEFT));
   EXPECT_EQ(hooked, (std::vector<std::vector<LPARAM>>{
                         {WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480)}, {WM_KEYDOWN, VK_ESCAPE, 1},
-                        {WM_KEYDOWN, VK_LEFT, 1}, {WM_CHAR, 'a', 1}, {WM_CHAR, 0xE9, 1}, {WM_SYSCHAR, 'x', 1},
+                        {WM_KEYDOWN, VK_LEFT, 1}, {WM_CHAR, 'a', 1}, {WM_CHAR, 0xE9, 1},
+                        {WM_SIZE, SIZE_RESTORED, MAKELPARAM(800, 600)}, {WM_SYSCHAR, 'x', 1},
                         {WM_CHAR, 1, 1}, {WM_CHAR, '\r', 1}}));
 }
 
