@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <numbers>
 
 #include "display/display.h"
 
@@ -15,11 +17,21 @@ std::atomic<int> pointerY{0};
 std::atomic<int> buttonsHeld{0};
 std::atomic<int> wheelTurned{0};  // in WHEEL_DELTA parts, so that fine turns add up to notches
 
-// The frame pixel under a client coordinate: the client area is what the back-end shows,
-// Direct3D's device or DirectDraw's mode of the frame's size, filling the screen.
-int framePixel(int client, int shown, int frame) {
+// Direct3D's quad (±1 at depth 1.15, seen from −1.25 through a 45° field) reaches a little
+// beyond its device: ±cot(22.5°) / 2.4 of it.
+const double quadReach = 1 / std::tan(std::numbers::pi / 8) / 2.4;
+
+// The frame pixel under a client coordinate. The client area is what the back-end shows:
+// DirectDraw's mode of the frame's size, or Direct3D's device, each of whose pixels shows
+// the frame where the quad is at the pixel's top-left corner.
+int framePixel(int client, int shown, int frame, bool direct3D) {
   if (frame <= 0) return 0;
-  const long long pixel = shown > 0 ? static_cast<long long>(client) * frame / shown : client;
+  long long pixel = client;
+  if (shown > 0 && direct3D) {
+    pixel = static_cast<long long>(std::floor(((2.0 * client / shown - 1) / quadReach + 1) / 2 * frame));
+  } else if (shown > 0) {
+    pixel = static_cast<long long>(client) * frame / shown;
+  }
   return static_cast<int>(std::clamp<long long>(pixel, 0, frame - 1));
 }
 
@@ -49,9 +61,9 @@ void trackMouse(UINT message, WPARAM wParam, LPARAM lParam) {
       const bool direct3D = displaySettings.backend == backendDirect3D;
       const int shownWidth = direct3D ? displaySettings.deviceWidth : displaySettings.frameWidth;
       const int shownHeight = direct3D ? displaySettings.deviceHeight : displaySettings.frameHeight;
-      pointerX.store(framePixel(GET_X_LPARAM(lParam), shownWidth, displaySettings.frameWidth),
+      pointerX.store(framePixel(GET_X_LPARAM(lParam), shownWidth, displaySettings.frameWidth, direct3D),
                      std::memory_order_relaxed);
-      pointerY.store(framePixel(GET_Y_LPARAM(lParam), shownHeight, displaySettings.frameHeight),
+      pointerY.store(framePixel(GET_Y_LPARAM(lParam), shownHeight, displaySettings.frameHeight, direct3D),
                      std::memory_order_relaxed);
       break;
     }

@@ -26,10 +26,11 @@ SDL_Rect placeKeepingAspect(int outputWidth, int outputHeight, int width, int he
 
 namespace {
 
-// The picture's column (or row) under a window's one; the picture spans `span` window pixels.
+// The picture's column (or row) shown at the middle of a window's one, as the picture is
+// drawn; the picture spans `span` window pixels from `start`.
 int pictureCell(int at, int start, int span, int cells) {
   if (span <= 0 || at < start) return 0;
-  const auto cell = static_cast<long long>(at - start) * cells / span;
+  const auto cell = (2 * static_cast<long long>(at - start) + 1) * cells / (2 * static_cast<long long>(span));
   return static_cast<int>(std::min<long long>(cell, cells - 1));
 }
 

@@ -138,8 +138,8 @@ TEST_F(WindowProcedure, AProgramsHookSeesEveryMessageFirstAndKeepsWhatItHandles)
 // The pointer in a window of 1024×768 (once shown; a move asks for the cursor first): the
 // message the layer posts (Windows' layout, as the hook sees it) and the frame pixel the
 // window procedure makes of it, through the picture of each back-end: Direct3D's device
-// filling the window (800×600 for a 320×240 frame, 640×480 for a 400×300 one), DirectDraw's
-// 320×240 mode at 3 (960×720 from 32,24), or none at all.
+// filling the window (800×600 for a 320×240 frame, 640×480 for a 400×300 one; its quad
+// overfills it by 0.6 %), DirectDraw's 320×240 mode at 3 (960×720 from 32,24), or none.
 TEST_F(WindowProcedure, MouseMessagesCarryWindowsLayoutsAndReachTheFramePixelUnderThePointer) {
   enum Shown { none, direct3D, directDraw, direct3DLargerFrame };
   struct Case {
@@ -152,11 +152,11 @@ TEST_F(WindowProcedure, MouseMessagesCarryWindowsLayoutsAndReachTheFramePixelUnd
     MouseState state;
   };
   const Case cases[] = {
-      {0, 321, 160, direct3D, WM_MOUSEMOVE, 0, MAKELPARAM(250, 125), {100, 50, 0, 0}},
-      {1, 321, 160, direct3D, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(250, 125), {100, 50, 1, 0}},
+      {0, 321, 160, direct3D, WM_MOUSEMOVE, 0, MAKELPARAM(251, 125), {100, 50, 0, 0}},
+      {1, 321, 160, direct3D, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(251, 125), {100, 50, 1, 0}},
       {3, 1023, 767, direct3D, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON | MK_CONTROL, MAKELPARAM(799, 599),
-       {319, 239, 3, 0}},
-      {-1, 321, 160, direct3DLargerFrame, WM_LBUTTONUP, MK_RBUTTON, MAKELPARAM(200, 100), {125, 62, 2, 0}},
+       {318, 238, 3, 0}},
+      {-1, 321, 160, direct3DLargerFrame, WM_LBUTTONUP, MK_RBUTTON, MAKELPARAM(200, 100), {125, 63, 2, 0}},
       {2, 31, 23, directDraw, WM_MBUTTONDOWN, MK_RBUTTON | MK_MBUTTON, MAKELPARAM(0, 0), {0, 0, 6, 0}},
       {-3, 334, 176, directDraw, WM_RBUTTONUP, MK_MBUTTON, MAKELPARAM(100, 50), {100, 50, 4, 0}},
       {-2, 1000, 760, directDraw, WM_MBUTTONUP, 0, MAKELPARAM(319, 239), {319, 239, 0, 0}},

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <numbers>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -267,8 +269,8 @@ TEST_P(EveryDisplayPath, ShowsTheStartInAWindowForDevelopment) {
   EXPECT_EQ(game.waitForExit(), 0) << game.errorOutput();
 }
 
-// A program reading the mouse (the probe): pressed in the middle of a frame pixel where the
-// path shows the frame, the pointer is reported at that pixel; the wheel's notches add up.
+// A program reading the mouse (the probe): pressed where the path shows a frame pixel, the
+// pointer is reported at that pixel; the wheel's notches add up.
 // Full screen on both back-ends, and in development windows.
 class MouseOnEveryPath : public ::testing::TestWithParam<DisplayPath> {};
 
@@ -279,10 +281,18 @@ TEST_P(MouseOnEveryPath, APressIsReportedAtTheFramePixelUnderThePointer) {
   const auto reports = [&probe](const std::string& state) {  // as its last line
     return testsupport::waitUntil([&] { return ("\n" + probe.errorOutput()).ends_with("\n" + state + "\n"); });
   };
+  // The screen pixel that shows the middle of frame pixel `at` (of `size`) best. Direct3D's
+  // quad overfills its 800×600 device by cot(22.5°) / 2.4, and each device pixel samples the
+  // quad at its corner: the device pixel nearest the middle, and the middle of that.
   const Placement place = placementOn(takeScreenshot(), path);
-  for (const auto& [x, y] : {std::pair{0, 0}, std::pair{100, 50}, std::pair{319, 239}}) {
-    const int screenX = static_cast<int>(place.left + (x + 0.5) * place.scale);
-    const int screenY = static_cast<int>(place.top + (y + 0.5) * place.scale);
+  const auto screenOf = [&](int at, int size, double start) {
+    if (path.depth != 0) return static_cast<int>(start + (at + 0.5) * place.scale);
+    const double reach = 1 / std::tan(std::numbers::pi / 8) / 2.4, devicePixels = size == width ? 800 : 600;
+    const double device = std::round(((2 * (at + 0.5) / size - 1) * reach + 1) / 2 * devicePixels);
+    return static_cast<int>(start + (device + 0.5) * place.scale * size / devicePixels);
+  };
+  for (const auto& [x, y] : {std::pair{1, 1}, std::pair{100, 50}, std::pair{318, 238}}) {
+    const int screenX = screenOf(x, width, place.left), screenY = screenOf(y, height, place.top);
     const std::string at = std::to_string(x) + " " + std::to_string(y);
     probe.xdotool("mousemove " + std::to_string(screenX) + " " + std::to_string(screenY) + " mousedown 1");
     EXPECT_TRUE(reports(at + " 1 0")) << at << " pressed; the probe says:\n" << probe.errorOutput();
@@ -290,7 +300,7 @@ TEST_P(MouseOnEveryPath, APressIsReportedAtTheFramePixelUnderThePointer) {
     EXPECT_TRUE(reports(at + " 0 0")) << at << " released";
   }
   probe.xdotool("click 4 click 4 click 4 click 5");
-  EXPECT_TRUE(reports("319 239 0 2")) << probe.errorOutput();
+  EXPECT_TRUE(reports("318 238 0 2")) << probe.errorOutput();
   probe.xdotool("key Escape");
   EXPECT_EQ(probe.waitForExit(), 0) << probe.errorOutput();
 }
