@@ -1,6 +1,7 @@
 # find_package(Kestrix): the imported targets Kestrix::kestrix (everything a program needs),
 # Kestrix::display, Kestrix::audio, Kestrix::directx, Kestrix::bass, Kestrix::entry,
-# Kestrix::platform, and the data tools Kestrix::kestrix-pak and Kestrix::kestrix-pcx.
+# Kestrix::platform, Kestrix::base (the floor they share), and the data tools
+# Kestrix::kestrix-pak and Kestrix::kestrix-pcx.
 include(CMakeFindDependencyMacro)
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_dependency(Threads)

@@ -1,6 +1,6 @@
 # cmake --install: the libraries, their headers, the data tools, a CMake package
 # (find_package(Kestrix): Kestrix::kestrix and the finer targets) and kestrix.pc for
-# pkg-config. Headers go to include/kestrix: display/ and audio/ under it, the layer's
+# pkg-config. Headers go to include/kestrix: base/, display/ and audio/ under it, the layer's
 # mirror headers of the Windows SDK and the audio library in include/kestrix/sdk. Every path
 # is relative to the prefix, so the files also work from the prefix given at install time
 # (cmake --install B --prefix P). The leak suppressions for sanitizer builds go to
@@ -12,7 +12,7 @@ install(TARGETS ${KESTRIX_PACKAGE_LIBRARIES} EXPORT KestrixTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS ${KESTRIX_PACKAGE_PROGRAMS} EXPORT KestrixTargets
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-foreach(folder display audio)
+foreach(folder base display audio)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kestrix/${folder}
           FILES_MATCHING PATTERN "*.h")
 endforeach()

@@ -10,7 +10,7 @@ target_compile_features(kestrix INTERFACE cxx_std_17)
 # The same names as the installed package (Kestrix::kestrix, Kestrix::display, ...), for a
 # project that builds Kestrix inside itself with add_subdirectory.
 set(KESTRIX_PACKAGE_LIBRARIES kestrix kestrix_entry kestrix_display kestrix_audio kestrix_bass kestrix_directx
-                              kestrix_platform)
+                              kestrix_platform kestrix_base)
 if(NOT WIN32)
   list(APPEND KESTRIX_PACKAGE_LIBRARIES kestrix_bass_mix kestrix_platform_headers kestrix_files)
 endif()

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "base/cpu_features.h"
 #include "display/convert_rows.h"
 #include "display/display.h"
 
@@ -20,14 +21,14 @@ void convertRows(const std::uint32_t* source, void* destination, LONG pitch, int
 // SSSE3's byte shuffle packs 24-bit pixels in about half the work of SSE2's shifts and
 // masks; the processor is asked once.
 ConvertRow rowTo24Fast() {
-  static const ConvertRow chosen = hasSsse3() ? rowTo24Ssse3 : rowTo24Sse2;
+  static const ConvertRow chosen = base::hasSsse3() ? rowTo24Ssse3 : rowTo24Sse2;
   return chosen;
 }
 
 // AVX2's multiply-adds pack sixteen 16-bit pixels in fewer steps than SSE2 takes for eight;
 // AVX-512BW's in about half of AVX2's, with no reordering after the narrowing.
 ConvertRow rowTo16Fast(int green6Bit) {
-  static const int best = hasAvx512bw() ? 2 : hasAvx2() ? 1 : 0;
+  static const int best = base::hasAvx512bw() ? 2 : base::hasAvx2() ? 1 : 0;
   if (green6Bit != 0) return best == 2 ? rowTo565Avx512 : best == 1 ? rowTo565Avx2 : rowTo565Sse2;
   return best == 2 ? rowTo555Avx512 : best == 1 ? rowTo555Avx2 : rowTo555Sse2;
 }

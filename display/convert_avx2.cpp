@@ -1,7 +1,7 @@
 #include "display/convert_rows.h"
 
 // Built for AVX2 through a function attribute, so the rest of the program keeps to the
-// base instruction set; the caller checks the processor first (hasAvx2).
+// base instruction set; the caller checks the processor first (base::hasAvx2).
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
 
@@ -49,8 +49,6 @@ KESTRIX_AVX2 void rowTo555Avx2(const std::uint32_t* source, void* destination, i
   rowTo555Plain(source, to, width - x);
 }
 
-bool hasAvx2() { return __builtin_cpu_supports("avx2"); }
-
 #else  // not an x86 build with GCC or Clang
 
 void rowTo565Avx2(const std::uint32_t* source, void* destination, int width) {
@@ -59,7 +57,5 @@ void rowTo565Avx2(const std::uint32_t* source, void* destination, int width) {
 void rowTo555Avx2(const std::uint32_t* source, void* destination, int width) {
   rowTo555Plain(source, destination, width);
 }
-
-bool hasAvx2() { return false; }
 
 #endif

@@ -1,7 +1,7 @@
 #include "display/convert_rows.h"
 
 // Built for AVX-512BW through a function attribute, so the rest of the program keeps to the
-// base instruction set; the caller checks the processor first (hasAvx512bw).
+// base instruction set; the caller checks the processor first (base::hasAvx512bw).
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
 
@@ -41,8 +41,6 @@ KESTRIX_AVX512 void rowTo555Avx512(const std::uint32_t* source, void* destinatio
   rowTo555Plain(source, to, width - x);
 }
 
-bool hasAvx512bw() { return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"); }
-
 #else  // not an x86 build with GCC or Clang
 
 void rowTo565Avx512(const std::uint32_t* source, void* destination, int width) {
@@ -51,7 +49,5 @@ void rowTo565Avx512(const std::uint32_t* source, void* destination, int width) {
 void rowTo555Avx512(const std::uint32_t* source, void* destination, int width) {
   rowTo555Plain(source, destination, width);
 }
-
-bool hasAvx512bw() { return false; }
 
 #endif

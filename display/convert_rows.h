@@ -19,18 +19,15 @@ void rowTo565Sse2(const std::uint32_t* source, void* destination, int width);
 void rowTo555Sse2(const std::uint32_t* source, void* destination, int width);
 
 // The 24-bit row with SSSE3 byte shuffles, sixteen pixels at a time. Call it only where
-// hasSsse3() holds (it is the plain loop where the build is not for x86).
+// base::hasSsse3() holds (it is the plain loop where the build is not for x86).
 void rowTo24Ssse3(const std::uint32_t* source, void* destination, int width);
-bool hasSsse3();
 
 // The 16-bit rows with AVX2 multiply-adds, sixteen pixels at a time. Call them only where
-// hasAvx2() holds (they are the plain loops where the build is not for x86).
+// base::hasAvx2() holds (they are the plain loops where the build is not for x86).
 void rowTo565Avx2(const std::uint32_t* source, void* destination, int width);
 void rowTo555Avx2(const std::uint32_t* source, void* destination, int width);
-bool hasAvx2();
 
 // The same with AVX-512BW, sixteen pixels in one register. Call them only where
-// hasAvx512bw() holds (they are the plain loops where the build is not for x86).
+// base::hasAvx512bw() holds (they are the plain loops where the build is not for x86).
 void rowTo565Avx512(const std::uint32_t* source, void* destination, int width);
 void rowTo555Avx512(const std::uint32_t* source, void* destination, int width);
-bool hasAvx512bw();

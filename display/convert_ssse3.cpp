@@ -1,7 +1,7 @@
 #include "display/convert_rows.h"
 
 // Built for SSSE3 through a function attribute, so the rest of the program keeps to the
-// base instruction set; the caller checks the processor first (hasSsse3).
+// base instruction set; the caller checks the processor first (base::hasSsse3).
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <tmmintrin.h>
 
@@ -41,14 +41,10 @@ KESTRIX_SSSE3 void rowTo24Ssse3(const std::uint32_t* source, void* destination, 
   rowTo24Plain(source, to, width - x);
 }
 
-bool hasSsse3() { return __builtin_cpu_supports("ssse3"); }
-
 #else  // not an x86 build with GCC or Clang
 
 void rowTo24Ssse3(const std::uint32_t* source, void* destination, int width) {
   rowTo24Plain(source, destination, width);
 }
-
-bool hasSsse3() { return false; }
 
 #endif

@@ -6,7 +6,8 @@
 //    window's scale, one pass of the CPU where the other way takes two at 800×600 and
 //    more. A textured rectangle with a linear filter, the one picture a frame of the
 //    library is, goes through LinearStretch; other triangles through SDL's software
-//    renderer. Presents keep step with the refresh as the GPU's vsync would.
+//    renderer. Presents keep to the frame pacer (frame_pacer.h), where the GPU's
+//    renderer would wait for its vsync.
 // Both show the same picture: the back buffer's content, filtered once or twice.
 #pragma once
 

@@ -11,7 +11,7 @@ namespace platform::directx {
 
 class SoftwareBackBuffer final : public BackBuffer {
  public:
-  // A size of 0 × 0 is the window's. Paced: presents keep step with the refresh.
+  // A size of 0 × 0 is the window's. Paced: presents keep to the frame pacer.
   SoftwareBackBuffer(HWND window, int width, int height, bool paced, const std::vector<Texture*>& textures);
   ~SoftwareBackBuffer() override;
   bool open();

@@ -14,7 +14,7 @@ namespace platform::directx {
 
 class DirectDrawScreen {
  public:
-  // Takes the window's framebuffer; flips keep step with the display's refresh.
+  // Takes the window's framebuffer; flips keep to the frame pacer (frame_pacer.h).
   bool open(HWND window);
   void close();
   bool isOpen() const { return screen_.isOpen(); }
@@ -23,7 +23,7 @@ class DirectDrawScreen {
   void setMode(int width, int height);
 
   // Shows mode-sized pixels in the format (through palette at 8 bits) and records them
-  // for screen capture; at the next refresh, or at once where `wait` is false. False when
+  // for screen capture; at the pacer's next tick, or at once where `wait` is false. False when
   // the display did not take them.
   bool show(const std::uint8_t* pixels, LONG pitch, ModeFormat format, const std::uint32_t* palette,
             bool wait = true);

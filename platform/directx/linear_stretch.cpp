@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/cpu_features.h"
+
 namespace platform::directx {
 namespace {
 
 using MixRows = void (*)(const std::uint32_t*, const std::uint32_t*, int, std::uint32_t*, int);
-const MixRows mixRows = hasAvx2() ? mixRowsAvx2 : mixRowsSse2;
+const MixRows mixRows = base::hasAvx2() ? mixRowsAvx2 : mixRowsSse2;
 
 }  // namespace
 

@@ -113,8 +113,6 @@ __attribute__((target("avx2"))) void mixRowsAvx2(const std::uint32_t* upper, con
   mixRowsPlain(upper + x, lower + x, weight, out + x, width - x);
 }
 
-bool hasAvx2() { return __builtin_cpu_supports("avx2") != 0; }
-
 #else
 
 void widenRowSse2(const std::uint32_t* source, const StretchTap* taps, std::uint32_t* out, int width) {
@@ -126,7 +124,6 @@ void mixRowsSse2(const std::uint32_t* upper, const std::uint32_t* lower, int wei
 void mixRowsAvx2(const std::uint32_t* upper, const std::uint32_t* lower, int weight, std::uint32_t* out, int width) {
   mixRowsPlain(upper, lower, weight, out, width);
 }
-bool hasAvx2() { return false; }
 
 #endif
 

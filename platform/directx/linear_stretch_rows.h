@@ -21,10 +21,9 @@ void mixRowsPlain(const std::uint32_t* upper, const std::uint32_t* lower, int we
 
 // Two columns (widen) or four pixels (mix) at a time with SSE2, eight pixels with AVX2;
 // the rest of a row through the plain loop. Builds for other processors get the plain
-// loops here. Call the AVX2 loop only where hasAvx2() holds.
+// loops here. Call the AVX2 loop only where base::hasAvx2() holds.
 void widenRowSse2(const std::uint32_t* source, const StretchTap* taps, std::uint32_t* out, int width);
 void mixRowsSse2(const std::uint32_t* upper, const std::uint32_t* lower, int weight, std::uint32_t* out, int width);
 void mixRowsAvx2(const std::uint32_t* upper, const std::uint32_t* lower, int weight, std::uint32_t* out, int width);
-bool hasAvx2();
 
 }  // namespace platform::directx

@@ -72,7 +72,7 @@ bool WindowScreen::show(bool wait) {
   if (paced) pacer_.waitForRefresh();
   bool shown = staging_ == nullptr || SDL_BlitSurface(staging_, nullptr, surface_, nullptr) == 0;
   shown = shown && SDL_UpdateWindowSurface(window_) == 0;
-  shownNs_ = RefreshPacer::nowNs();
+  shownNs_ = FramePacer::nowNs();
   if (paced) pacer_.holdUntilNextPicture();
   return shown;
 }

@@ -1,13 +1,14 @@
 // The window's own framebuffer as a screen for pictures made in software: they are written
-// straight into it and shown with one copy to the display (SDL's window surface), in step
-// with the refresh. No renderer and no texture stand between the picture and the screen.
+// straight into it and shown with one copy to the display (SDL's window surface), paced at
+// the display's refresh rate on the layer's own clock (frame_pacer.h). No renderer and no
+// texture stand between the picture and the screen.
 #pragma once
 
 #include <SDL.h>
 #include <windows.h>
 
 #include "platform/directx/pixel_plane.h"
-#include "platform/directx/refresh_pacer.h"
+#include "platform/directx/frame_pacer.h"
 
 namespace platform::directx {
 
@@ -18,7 +19,7 @@ class WindowScreen {
   WindowScreen(const WindowScreen&) = delete;
   WindowScreen& operator=(const WindowScreen&) = delete;
 
-  // False when the handle names no live window. Paced: shows keep step with the refresh.
+  // False when the handle names no live window. Paced: shows keep to the frame pacer.
   // Close before the window goes.
   bool open(HWND window, bool paced = true);
   void close();
@@ -28,7 +29,7 @@ class WindowScreen {
   // next call. Null when the window has none. `renewed` tells when it is not the one of
   // the last call (the window's size changed): it is black, and what was drawn is gone.
   const PixelPlane* frame(bool* renewed = nullptr);
-  // Shows the frame at the next refresh, then returns the pacer's lead before the one
+  // Shows the frame at the pacer's next tick, then returns the pacer's lead before the one
   // after; at once where `wait` is false. False when the display did not take it.
   bool show(bool wait = true);
   // When the last frame was shown (steady clock, ns).
@@ -40,7 +41,7 @@ class WindowScreen {
   void* pixels_ = nullptr;          // its memory, as last seen
   SDL_Surface* staging_ = nullptr;  // 0x00RRGGBB, where the window's surface has another format
   PixelPlane plane_;
-  RefreshPacer pacer_;
+  FramePacer pacer_;
   bool paced_ = true;
   std::int64_t shownNs_ = 0;
 };

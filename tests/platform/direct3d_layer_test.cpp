@@ -15,6 +15,7 @@
 #include <vector>
 #include <string>
 
+#include "base/cpu_features.h"
 #include "platform/directx/linear_stretch.h"
 #include "platform/directx/live_objects.h"
 #include "platform/directx/screen_capture.h"
@@ -122,7 +123,7 @@ TEST(LinearStretch, TheSimdRowsGiveThePlainRowsBytes) {
       dx::mixRowsPlain(upper.data(), lower.data(), weight, plain.data(), width);
       dx::mixRowsSse2(upper.data(), lower.data(), weight, fast.data(), width);
       EXPECT_EQ(fast, plain) << "mix SSE2, width " << width << ", weight " << weight;
-      if (!dx::hasAvx2()) continue;
+      if (!base::hasAvx2()) continue;
       dx::mixRowsAvx2(upper.data(), lower.data(), weight, fast.data(), width);
       EXPECT_EQ(fast, plain) << "mix AVX2, width " << width << ", weight " << weight;
     }

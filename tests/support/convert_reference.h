@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cpu_features.h"
 #include "display/convert_rows.h"
 
 namespace convertcheck {
@@ -32,11 +33,11 @@ struct RowLoop {
 };
 inline std::vector<RowLoop> rowLoops() {
   return {{"24 plain", 24, rowTo24Plain, true},     {"24 SSE2", 24, rowTo24Sse2, true},
-          {"24 SSSE3", 24, rowTo24Ssse3, hasSsse3()}, {"565 plain", 565, rowTo565Plain, true},
-          {"565 SSE2", 565, rowTo565Sse2, true},     {"565 AVX2", 565, rowTo565Avx2, hasAvx2()},
-          {"565 AVX-512BW", 565, rowTo565Avx512, hasAvx512bw()}, {"555 plain", 555, rowTo555Plain, true},
-          {"555 SSE2", 555, rowTo555Sse2, true},     {"555 AVX2", 555, rowTo555Avx2, hasAvx2()},
-          {"555 AVX-512BW", 555, rowTo555Avx512, hasAvx512bw()}};
+          {"24 SSSE3", 24, rowTo24Ssse3, base::hasSsse3()}, {"565 plain", 565, rowTo565Plain, true},
+          {"565 SSE2", 565, rowTo565Sse2, true},     {"565 AVX2", 565, rowTo565Avx2, base::hasAvx2()},
+          {"565 AVX-512BW", 565, rowTo565Avx512, base::hasAvx512bw()}, {"555 plain", 555, rowTo555Plain, true},
+          {"555 SSE2", 555, rowTo555Sse2, true},     {"555 AVX2", 555, rowTo555Avx2, base::hasAvx2()},
+          {"555 AVX-512BW", 555, rowTo555Avx512, base::hasAvx512bw()}};
 }
 
 // Every loop that runs, over all 2^24 colours (random top bytes) and every width up to 40,

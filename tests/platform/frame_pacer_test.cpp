@@ -1,6 +1,6 @@
-// The refresh pacer on a clock of the test's own: pictures at refreshes, the lead it gives the
-// program back, the refreshes a late picture misses, and a pause that is neither.
-#include "platform/directx/refresh_pacer.h"
+// The frame pacer on a clock of the test's own: pictures at its ticks, the lead it gives the
+// program back, the ticks a late picture misses, and a pause that is neither.
+#include "platform/directx/frame_pacer.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ struct FakeClock final : platform::directx::PacerClock {
   void sleepUntil(std::int64_t ns) override { now = std::max(now, ns); }
 };
 
-TEST(RefreshPacer, ShowsAtRefreshesAndGivesTheLeadBack) {
+TEST(FramePacer, ShowsAtRefreshesAndGivesTheLeadBack) {
   const struct {
     int hz;
     std::vector<std::int64_t> workNs;  // the program's time before each picture
@@ -30,7 +30,7 @@ TEST(RefreshPacer, ShowsAtRefreshesAndGivesTheLeadBack) {
               {360, {ms / 2, ms / 2}, 0, 0}};  // above 250 Hz the least lead is the whole refresh
   for (const auto& [hz, workNs, leadNs, missed] : rows) {
     FakeClock clock;
-    platform::directx::RefreshPacer pacer(clock);
+    platform::directx::FramePacer pacer(clock);
     const std::int64_t period = 1'000'000'000 / hz, origin = clock.now, lead = leadNs != 0 ? leadNs : period;
     pacer.start(period);
     std::int64_t missedSeen = 0, shown = 0;

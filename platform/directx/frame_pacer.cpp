@@ -1,4 +1,4 @@
-#include "platform/directx/refresh_pacer.h"
+#include "platform/directx/frame_pacer.h"
 
 #include <SDL.h>
 
@@ -14,7 +14,7 @@ namespace {
 
 class SteadyClock final : public PacerClock {
  public:
-  std::int64_t nowNs() override { return RefreshPacer::nowNs(); }
+  std::int64_t nowNs() override { return FramePacer::nowNs(); }
   void sleepUntil(std::int64_t ns) override {
     std::this_thread::sleep_until(std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ns)));
   }
@@ -27,8 +27,8 @@ PacerClock& steadyClock() {
   return clock;
 }
 
-void RefreshPacer::start(HWND window) {
-  // A display that is not there (SDL's dummy and off-screen drivers) has no refresh to wait for.
+void FramePacer::start(HWND window) {
+  // A display that is not there (SDL's dummy and off-screen drivers) has no rate to pace at.
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver != nullptr && (SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0)) {
     start(std::int64_t{0});
@@ -42,7 +42,7 @@ void RefreshPacer::start(HWND window) {
   start(std::int64_t{1'000'000'000} / (hz > 0 ? hz : 60));
 }
 
-void RefreshPacer::start(std::int64_t periodNs) {
+void FramePacer::start(std::int64_t periodNs) {
   lastNs_ = 0;
   returnedNs_ = 0;
   workNs_.fill(0);
@@ -50,7 +50,7 @@ void RefreshPacer::start(std::int64_t periodNs) {
   originNs_ = clock_->nowNs();
 }
 
-std::int64_t RefreshPacer::waitForRefresh() {
+std::int64_t FramePacer::waitForRefresh() {
   if (periodNs_ == 0) return 0;
   const std::int64_t now = clock_->nowNs();
   // What the program took since the last hold, unless it paused (minimised) meanwhile.
@@ -61,7 +61,7 @@ std::int64_t RefreshPacer::waitForRefresh() {
   returnedNs_ = 0;
   std::int64_t next = originNs_ + ((now - originNs_) / periodNs_ + 1) * periodNs_;
   if (next <= lastNs_) next = lastNs_ + periodNs_;
-  // The picture was meant for the refresh after the last one; a later one means it missed.
+  // The picture was meant for the tick after the last one; a later one means it missed.
   // The first picture, and one after a pause of the program's own (minimised), aim nowhere.
   std::int64_t missed = 0;
   if (lastNs_ != 0 && next > lastNs_ + periodNs_ && now - lastNs_ < 1'000'000'000) {
@@ -73,12 +73,12 @@ std::int64_t RefreshPacer::waitForRefresh() {
   return missed;
 }
 
-std::int64_t RefreshPacer::leadNs() const {
+std::int64_t FramePacer::leadNs() const {
   const std::int64_t slowest = *std::max_element(workNs_.begin(), workNs_.end());
   return std::min(std::max(slowest + marginNs, leastLeadNs), periodNs_);
 }
 
-void RefreshPacer::holdUntilNextPicture() {
+void FramePacer::holdUntilNextPicture() {
   if (periodNs_ == 0 || lastNs_ == 0) return;
   // The program's time runs from when the hold is due to end: a late wake-up, as on a busy
   // machine, is time the next picture needs room for too.
@@ -87,7 +87,7 @@ void RefreshPacer::holdUntilNextPicture() {
   returnedNs_ = due;
 }
 
-std::int64_t RefreshPacer::nowNs() {
+std::int64_t FramePacer::nowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
