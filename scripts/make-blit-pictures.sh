@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Remakes the README's pictures of the five blit modes (docs/blit-*.png) from the running
+# Remakes the library guide's pictures of the five blit modes (docs/blit-*.png) from the running
 # sprites example: on DirectDraw at 32 bits under Xvfb the screen the layer writes
 # (KESTRIX_SCREEN_FILE) is the program's own frame, pixel for pixel; each monster is cut out
 # of it with 8 pixels around, and enlarged twice.
