@@ -32,7 +32,7 @@ for example in "${examples[@]}"; do
 done
 
 # 2. pkg-config and one compiler line each; kestrix-pak from the package's bindir.
-# pkg-config writes the prefix's space as "\ ": the line is read anew (eval), as the README says.
+# pkg-config writes the prefix's space as "\ ": the line is read anew (eval), as the library guide says.
 export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 for example in "${examples[@]}"; do
   mkdir -p "$out/pkg-config/$example"
