@@ -14,7 +14,7 @@ namespace {
 const HWND threadMessagesOnly = reinterpret_cast<HWND>(-1);
 const HWND broadcast = reinterpret_cast<HWND>(0xFFFF);
 
-bool validFilter(HWND window) { return window == nullptr || window == threadMessagesOnly || IsWindow(window); }
+bool validFilter(HWND window) { return window == nullptr || window == threadMessagesOnly || platform::findWindow(window) != nullptr; }
 
 }  // namespace
 
@@ -73,7 +73,7 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
     return TRUE;
   }
-  if (hWnd != nullptr && !IsWindow(hWnd)) return FALSE;
+  if (hWnd != nullptr && platform::findWindow(hWnd) == nullptr) return FALSE;
   message.hwnd = hWnd;
   platform::postToQueue(message);
   return TRUE;
@@ -98,45 +98,5 @@ BOOL WINAPI WaitMessage(void) {
   for (;;) {
     if (platform::pumpEvents() || platform::queueHasMessages()) return TRUE;
     if (platform::waitForEvent()) return TRUE;
-  }
-}
-
-LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  switch (Msg) {
-    case WM_NCCREATE:
-      return TRUE;
-    case WM_CLOSE:
-      DestroyWindow(hWnd);
-      return 0;
-    case WM_SETCURSOR: {
-      // Over the client area the class cursor shows.
-      const auto window = platform::findWindow(hWnd);
-      if (window == nullptr || LOWORD(lParam) != HTCLIENT || window->classCursor == nullptr) return FALSE;
-      SetCursor(window->classCursor);
-      return TRUE;
-    }
-    case WM_SYSKEYDOWN:
-      if (wParam == VK_F4 && (lParam & (LPARAM{1} << 29)) != 0) SendMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-      return 0;
-    case WM_SYSCOMMAND:
-      switch (wParam & 0xFFF0) {
-        case SC_CLOSE:
-          SendMessageA(hWnd, WM_CLOSE, 0, 0);
-          break;
-        case SC_MINIMIZE:
-          ShowWindow(hWnd, SW_MINIMIZE);
-          break;
-        case SC_MAXIMIZE:
-          ShowWindow(hWnd, SW_SHOWMAXIMIZED);
-          break;
-        case SC_RESTORE:
-          ShowWindow(hWnd, SW_RESTORE);
-          break;
-        default:
-          break;
-      }
-      return 0;
-    default:
-      return 0;
   }
 }
