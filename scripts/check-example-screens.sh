@@ -46,15 +46,11 @@ expected() {
   convert -size "$screen" xc:black \( "$1" -filter "$filter" -resize "$scaled!" \) -geometry "$place" -composite "$4"
 }
 
-# run <name> <program> <whole> <fuzz> <allowed> <settings...>
-run() {
-  local name=$1 program=$2 whole=$3 fuzz=$4 allowed=$5
-  shift 5
+# shows <name> <pid> <whole> <fuzz> <allowed>: waits until the screen is what the program
+# drew last, within a deadline; false when it is not, or the program ended.
+shows() {
+  local name=$1 pid=$2 whole=$3 fuzz=$4 allowed=$5 end differ=-1 status
   local capture=$out/$name-screen.ppm
-  rm -f "$capture"
-  env -C "$(dirname "$program")" KESTRIX_SCREEN_FILE="$capture" "$@" "./$(basename "$program")" \
-    >"$out/$name.log" 2>&1 &
-  local pid=$! end differ=-1 status
   end=$(deadline 30)
   while before "$end" && kill -0 "$pid" 2>/dev/null; do
     if [ -s "$capture" ]; then
@@ -71,40 +67,109 @@ run() {
   if ! kill -0 "$pid" 2>/dev/null; then
     wait "$pid" && status=0 || status=$?
     fail "$name: ended with code $status before the check; see $out/$name.log"
-    return
+    return 1
   fi
   echo "$name: screen of $(identify -format '%wx%h, %k colours' "$out/$name-drawn.ppm"): $differ pixels" \
     "of the screenshot beyond $fuzz (at most $allowed)"
-  [ "$differ" -ge 0 ] && [ "$differ" -le "$allowed" ] || fail "$name: the screen is not what the program drew"
+  if [ "$differ" -lt 0 ] || [ "$differ" -gt "$allowed" ]; then
+    fail "$name: the screen is not what the program drew"
+    return 1
+  fi
+}
+
+# colour <capture> <x> <y>: what the frame pixel (x, y) of paint's 480×270 frame shows in a
+# screen the layer wrote (any whole multiple of the frame), told apart even when dithered
+# into 3-3-2: red, blue, dark, paper or other.
+colour() {
+  convert "$1" -format "%[fx:int(255*p{$2*w/480,$3*h/270}.r)] %[fx:int(255*p{$2*w/480,$3*h/270}.b)]" info: |
+    awk '{ r = $1; b = $2; c = "other"
+      if (r > 150 && b < 120) c = "red"; else if (b > 150 && r < 100) c = "blue"
+      else if (r < 100 && b < 120) c = "dark"; else if (r > 150 && b > 150) c = "paper"
+      print c }'
+}
+
+# shown <name> <x> <y> <colour>: waits, within a deadline, until the frame pixel shows it.
+shown() {
+  local capture=$out/$1-screen.ppm end
+  end=$(deadline 15)
+  while before "$end"; do
+    [ "$(colour "$capture" "$2" "$3" 2>/dev/null)" = "$4" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# paint: the screen's centre is the frame's (240, 135) on both paths. A click there paints
+# the first brush (round, red) under the pointer, which then leaves; two notches of the wheel
+# away pick the third (square, blue). Escape asks "quit? (y/n)" over the centre, n goes on,
+# Escape and y end it.
+paint_checks() {
+  local name=$1 pid=$2 whole=$3 fuzz=$4 allowed=$5
+  xdotool mousemove 512 384 click 1 mousemove 200 650
+  shown "$name" 240 135 red || fail "$name: a click did not paint the first brush under the pointer"
+  xdotool click 4 click 4 mousemove 512 384 click 1 mousemove 200 650
+  shown "$name" 240 135 blue || fail "$name: the wheel did not pick the third brush, or the click did not paint"
+  shows "$name" "$pid" "$whole" "$fuzz" "$allowed" || return 0
+  xdotool key Escape
+  shown "$name" 190 135 dark || fail "$name: Escape did not ask"
+  kill -0 "$pid" 2>/dev/null || fail "$name: Escape ended it without asking"
+  xdotool key n
+  shown "$name" 190 135 paper || fail "$name: n did not go on"
+  xdotool key Escape
+  shown "$name" 190 135 dark || fail "$name: Escape did not ask again"
+  xdotool key y
+}
+
+# run <name> <program> <whole> <fuzz> <allowed> <settings...>
+run() {
+  local name=$1 program=$2 whole=$3 fuzz=$4 allowed=$5
+  shift 5
+  local capture=$out/$name-screen.ppm pid end status
+  rm -f "$capture"
+  env -C "$(dirname "$program")" KESTRIX_SCREEN_FILE="$capture" "$@" "./$(basename "$program")" \
+    >"$out/$name.log" 2>&1 &
+  pid=$!
+  if ! shows "$name" "$pid" "$whole" "$fuzz" "$allowed"; then
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    return
+  fi
 
   # The keyboard follows the pointer where no window manager runs: put it on the program.
-  xdotool mousemove 512 384 keydown Right sleep 0.3 keyup Right
-  sleep 0.3
-  cp "$capture" "$out/$name-moved.ppm"
-  [ "$(differing "$out/$name-drawn.ppm" "$out/$name-moved.ppm" 0)" -gt 0 ] || fail "$name: Right changed nothing"
+  xdotool mousemove 512 384
+  if [ "$(basename "$program")" = paint ]; then
+    paint_checks "$name" "$pid" "$whole" "$fuzz" "$allowed"
+  else
+    xdotool keydown Right sleep 0.3 keyup Right
+    sleep 0.3
+    cp "$capture" "$out/$name-moved.ppm"
+    [ "$(differing "$out/$name-drawn.ppm" "$out/$name-moved.ppm" 0)" -gt 0 ] || fail "$name: Right changed nothing"
+    xdotool key Escape
+  fi
 
-  xdotool key Escape
   end=$(deadline 15)
   while before "$end" && kill -0 "$pid" 2>/dev/null; do sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then
     kill -9 "$pid"
-    fail "$name: Escape did not end it"
+    fail "$name: it did not end"
   fi
   wait "$pid" && status=0 || status=$?
-  [ "$status" -eq 0 ] || fail "$name: exit code $status after Escape; see $out/$name.log"
+  [ "$status" -eq 0 ] || fail "$name: exit code $status at its end; see $out/$name.log"
 }
 
 for program in "$@"; do
   name=$(basename "$(dirname "$(dirname "$program")")")-$(basename "$program")  # way-example
-  # Direct3D 8 at 800×600; the screen is the back buffer scaled by 1.28, filtered: a
+  buffer=800x600 mode=320x240  # paint's frame is 480×270, on a back buffer of its aspect
+  [ "$(basename "$program")" = paint ] && buffer=960x540 mode=480x270
+  # Direct3D 8; the screen is the back buffer scaled by 1.28 (paint's by 1.07), filtered: a
   # renderer's rounding may put a few pixels (at most 0.01%) 2% off.
   run "$name-direct3d" "$program" 0 2% 80
-  [ "$(identify -format '%wx%h' "$out/$name-direct3d-drawn.ppm" 2>/dev/null)" = 800x600 ] ||
-    fail "$name-direct3d: not on Direct3D's 800x600 back buffer"
-  # DirectDraw at 8 bits, dithered into the 3-3-2 palette; each pixel a 3×3 square.
+  [ "$(identify -format '%wx%h' "$out/$name-direct3d-drawn.ppm" 2>/dev/null)" = $buffer ] ||
+    fail "$name-direct3d: not on Direct3D's $buffer back buffer"
+  # DirectDraw at 8 bits, dithered into the 3-3-2 palette; each pixel a 3×3 square (paint's 2×2).
   run "$name-directdraw8" "$program" 1 0 0 KESTRIX_DIRECT3D=0 KESTRIX_DISPLAY_DEPTHS=8
-  [ "$(identify -format '%wx%h' "$out/$name-directdraw8-drawn.ppm" 2>/dev/null)" = 320x240 ] ||
-    fail "$name-directdraw8: not on DirectDraw's 320x240 mode"
+  [ "$(identify -format '%wx%h' "$out/$name-directdraw8-drawn.ppm" 2>/dev/null)" = $mode ] ||
+    fail "$name-directdraw8: not on DirectDraw's $mode mode"
   [ "$(identify -format '%k' "$out/$name-directdraw8-drawn.ppm" 2>/dev/null)" -le 256 ] ||
     fail "$name-directdraw8: more colours than an 8-bit mode shows"
 done

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Kestrix as a library, checked from outside: the package installed from a build without
-# tools, tests or benchmarks; the two examples built against it three ways (find_package,
+# tools, tests or benchmarks; the three examples built against it three ways (find_package,
 # pkg-config with a plain compiler line, and Kestrix built inside the examples' own project
 # with add_subdirectory); every program run under Xvfb on Direct3D 8 and on DirectDraw at 8
 # bits (scripts/check-example-screens.sh). Everything stays in build/test-package/.
@@ -10,7 +10,7 @@ root=$PWD
 out=$root/build/test-package
 prefix="$out/prefix with space"  # as a user's home may be
 jobs=$(nproc 2>/dev/null || echo 2)
-examples=(hello-frame sprites)
+examples=(hello-frame sprites paint)
 pictures=(assets/fondo.pcx assets/malo1.pcx assets/pompa.pcx)  # those examples/sprites packs
 
 # The package, as a user without the test packages builds and installs it.
@@ -51,10 +51,15 @@ LSAN_OPTIONS="suppressions='$suppressions'"  # quoted: the path has a space
 export LSAN_OPTIONS
 eval "bindir=$(pkg-config --variable=bindir kestrix)"
 "$bindir/kestrix-pak" create "$out/pkg-config/sprites/sprites.pak" "${pictures[@]}"
+# paint's archive: the brushes drawn by its generator, converted by the package's kestrix-pcx.
+g++ -std=c++20 -O2 -Wall -Wextra -Werror -o "$out/pkg-config/paint/make-brushes" examples/paint/brushes.cpp
+"$out/pkg-config/paint/make-brushes" | "$bindir/kestrix-pcx" to-pcx /dev/stdin "$out/pkg-config/paint/brushes.pcx"
+"$bindir/kestrix-pak" create "$out/pkg-config/paint/paint.pak" "$out/pkg-config/paint/brushes.pcx" assets/saltito.mp3
 
 # 3. add_subdirectory: examples/CMakeLists.txt builds Kestrix from its sources along with
-# both examples. No build type is given: Kestrix must not set one in the examples' cache,
-# and must build neither the game nor its tools in the examples' build.
+# the examples. No build type is given: Kestrix must not set one in the examples' cache,
+# and must build neither the game nor its tools in the examples' build (paint's archive
+# builds the two data tools it uses).
 rm -f "$out/add-subdirectory/CMakeCache.txt"  # a fresh cache; the objects may stay
 cmake -S examples -B "$out/add-subdirectory" -G Ninja >/dev/null
 cmake --build "$out/add-subdirectory" -j "$jobs"
