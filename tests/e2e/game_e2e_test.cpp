@@ -59,17 +59,17 @@ Frame expectedFor(const Player& state, const DisplayPath& path) {
   return path.depth == 0 ? composed : expected::screenAt(composed, path.depth, path.rgb555);
 }
 
-// Where the frame lies on the screen: DirectDraw scales each pixel to a whole square, centred;
-// Direct3D its 800×600 device (2.5 pixels a frame pixel) to the screen, keeping its aspect;
-// a development window is in the middle, at its own scale.
+// Where a frame of w × h lies on the screen: DirectDraw scales each pixel to a whole square,
+// centred; Direct3D its 800×600 device to the screen, keeping its aspect; a development window
+// is in the middle, at its own scale.
 struct Placement {
   double left, top, scale;  // scale: screen pixels to a frame pixel
 };
-Placement placementOn(const Screen& screen, const DisplayPath& path) {
+Placement placementOn(const Screen& screen, const DisplayPath& path, int w = width, int h = height) {
   const double scale = path.window != 0  ? path.window
-                       : path.depth == 0 ? 2.5 * std::min(screen.width / 800.0, screen.height / 600.0)
-                                         : std::max(1, std::min(screen.width / width, screen.height / height));
-  return {(screen.width - width * scale) / 2, (screen.height - height * scale) / 2, scale};
+                       : path.depth == 0 ? 800.0 / w * std::min(screen.width / 800.0, screen.height / 600.0)
+                                         : std::max(1, std::min(screen.width / w, screen.height / h));
+  return {(screen.width - w * scale) / 2, (screen.height - h * scale) / 2, scale};
 }
 
 // The frame read back from the middle of each frame pixel on the screen.
@@ -284,31 +284,47 @@ TEST_P(MouseOnEveryPath, APressIsReportedAtTheFramePixelUnderThePointer) {
   // The screen pixel that shows the middle of frame pixel `at` (of `size`) best. Direct3D's
   // quad overfills its 800×600 device by cot(22.5°) / 2.4, and each device pixel samples the
   // quad at its corner: the device pixel nearest the middle, and the middle of that.
-  const Placement place = placementOn(takeScreenshot(), path);
+  constexpr int probeWidth = 400, probeHeight = 300;  // the probe's frame
+  const Placement place = placementOn(takeScreenshot(), path, probeWidth, probeHeight);
   const auto screenOf = [&](int at, int size, double start) {
     if (path.depth != 0) return static_cast<int>(start + (at + 0.5) * place.scale);
-    const double reach = 1 / std::tan(std::numbers::pi / 8) / 2.4, devicePixels = size == width ? 800 : 600;
+    const double reach = 1 / std::tan(std::numbers::pi / 8) / 2.4, devicePixels = size == probeWidth ? 800 : 600;
     const double device = std::round(((2 * (at + 0.5) / size - 1) * reach + 1) / 2 * devicePixels);
     return static_cast<int>(start + (device + 0.5) * place.scale * size / devicePixels);
   };
-  for (const auto& [x, y] : {std::pair{1, 1}, std::pair{100, 50}, std::pair{318, 238}}) {
-    const int screenX = screenOf(x, width, place.left), screenY = screenOf(y, height, place.top);
+  for (const auto& [x, y] : {std::pair{1, 1}, std::pair{100, 50}, std::pair{398, 298}}) {
+    const int screenX = screenOf(x, probeWidth, place.left), screenY = screenOf(y, probeHeight, place.top);
     const std::string at = std::to_string(x) + " " + std::to_string(y);
-    probe.xdotool("mousemove " + std::to_string(screenX) + " " + std::to_string(screenY) + " mousedown 1");
+    // Pressed once the pointer is seen there: a development window is first shown at the
+    // default frame's size, then resized to the program's, and a press outside it is lost.
+    probe.xdotool("mousemove " + std::to_string(screenX) + " " + std::to_string(screenY));
+    EXPECT_TRUE(reports(at + " 0 0")) << at << " reached; the probe says:\n" << probe.errorOutput();
+    probe.xdotool("mousedown 1");
     EXPECT_TRUE(reports(at + " 1 0")) << at << " pressed; the probe says:\n" << probe.errorOutput();
     probe.xdotool("mouseup 1");
     EXPECT_TRUE(reports(at + " 0 0")) << at << " released";
   }
   probe.xdotool("click 4 click 4 click 4 click 5");
-  EXPECT_TRUE(reports("318 238 0 2")) << probe.errorOutput();
+  EXPECT_TRUE(reports("398 298 0 2")) << probe.errorOutput();
+  // Its frame is shown, not a black screen: the state's text, white at (8, 8), lights pixels.
+  const auto textLit = [&] {
+    const Screen screen = takeScreenshot();
+    int lit = 0;
+    for (int i = 0; i < 88 * 8; ++i) {
+      const int x = screenOf(8 + i % 88, probeWidth, place.left), y = screenOf(8 + i / 88, probeHeight, place.top);
+      lit += (screen.pixels[y * screen.width + x] & 0xFF) > 0x80;  // filtered on Direct3D
+    }
+    return lit > 100;
+  };
+  EXPECT_TRUE(testsupport::waitUntil(textLit)) << "its text is not on the screen";
   probe.xdotool("key Escape");
   EXPECT_EQ(probe.waitForExit(), 0) << probe.errorOutput();
 }
 
 INSTANTIATE_TEST_SUITE_P(MouseOnScreen, MouseOnEveryPath,
-                         ::testing::Values(DisplayPath{"Direct3D", 0}, directDraw32,
+                         ::testing::Values(DisplayPath{"Direct3D", 0}, directDraw32, DisplayPath{"DirectDraw8", 8},
                                            DisplayPath{"Direct3DWindow", 0, false, 2},
-                                           DisplayPath{"DirectDrawWindow", 32, false, 3}),
+                                           DisplayPath{"DirectDrawWindow", 32, false, 2}),
                          [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

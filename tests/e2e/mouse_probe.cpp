@@ -1,18 +1,25 @@
-// For the end-to-end tests: shows a black frame and writes each change of the mouse state
-// to standard error as "x y buttons wheel" (the wheel: all its notches so far).
+// For the end-to-end tests: a program of another frame size (400×300) that shows the mouse
+// state as text on its frame and writes each change of it to standard error as
+// "x y buttons wheel" (the wheel: all its notches so far).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "display/display.h"
 #include "display/mouse.h"
+#include "display/text.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  constexpr int width = 400, height = 300;
+  displaySettings.frameWidth = width;
+  displaySettings.frameHeight = height;
   DisplayContext display("Kestrix mouse probe");
   display.createWindow(instance);
-  if (display.initDisplay(backendDirect3D, 800, 600) == -1) display.initDisplay(backendDirectDraw, 320, 240);
-  static const std::uint32_t frame[240][320] = {};
+  if (display.initDisplay(backendDirect3D, 800, 600) == -1) display.initDisplay(backendDirectDraw, width, height);
+  std::vector<std::uint32_t> frame(width * height);
   MouseState shown{-1, -1, -1, 0};
   int wheel = 0;
   for (MSG message{}; message.message != WM_QUIT;) {
@@ -23,10 +30,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const MouseState now = readMouse();
     wheel += now.wheel;
     if (now.x != shown.x || now.y != shown.y || now.buttons != shown.buttons || now.wheel != 0) {
-      if (std::fprintf(stderr, "%d %d %d %d\n", now.x, now.y, now.buttons, wheel) < 0) return 1;
+      char line[64];
+      std::snprintf(line, sizeof line, "%d %d %d %d", now.x, now.y, now.buttons, wheel);
+      if (std::fprintf(stderr, "%s\n", line) < 0) return 1;
+      std::fill(frame.begin(), frame.end(), 0);
+      drawText(frame.data(), width, height, 8, 8, line, 0xFFFFFF);
       shown = now;
     }
-    display.presentFrame(&frame[0][0]);
+    display.presentFrame(frame.data());
   }
   return 0;
 }
