@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs example programs on the X server of its environment (Xvfb) and checks that the screen
-# shows what each program drew: on Direct3D 8, and on DirectDraw at 8 bits.
+# shows what each program drew: on Direct3D 8, and on DirectDraw at 8 bits (paint at 32 too).
 #   check-example-screens.sh OUT PROGRAM...   (each PROGRAM in WAY/EXAMPLE/, started there)
 # The layer writes every screen it shows to KESTRIX_SCREEN_FILE (Direct3D: the 800×600 back
 # buffer; DirectDraw: the 320×240 mode in RGB). The program is held still (SIGSTOP) while a
@@ -172,10 +172,14 @@ for program in "$@"; do
     fail "$name-directdraw8: not on DirectDraw's $mode mode"
   [ "$(identify -format '%k' "$out/$name-directdraw8-drawn.ppm" 2>/dev/null)" -le 256 ] ||
     fail "$name-directdraw8: more colours than an 8-bit mode shows"
+  # Paint, the program of another frame size, also on DirectDraw at 32 bits: exactly its frame.
+  if [ "$(basename "$program")" = paint ]; then
+    run "$name-directdraw32" "$program" 1 0 0 KESTRIX_DIRECT3D=0 KESTRIX_DISPLAY_DEPTHS=32
+  fi
 done
 
 if [ $failures -ne 0 ]; then
   echo "$failures checks of the example screens failed; pictures in $out" >&2
   exit 1
 fi
-echo "Each example showed what it drew, on Direct3D 8 and on DirectDraw at 8 bits."
+echo "Each example showed what it drew, on Direct3D 8 and on DirectDraw at 8 bits (paint at 32 too)."
