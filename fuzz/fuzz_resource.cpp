@@ -1,8 +1,6 @@
-// Fuzzes the archive-aware opener through the PCX loader as the game uses it. The input is
-// the requested name (up to the first newline, at most 40 bytes), then the archive: a file in
-// memory (memfd_create, a disk write per input spared), opened by name as the game's is. '/'
-// and '\' in names become '_', so that the plain-file fallback stays in the fuzzer's fresh
-// folder: give the fuzzer absolute corpus and artifact paths.
+// Fuzzes the archive-aware opener through the PCX loader. Input: a name (to the first newline,
+// at most 40 bytes, '/' and '\' made '_' to keep the plain-file fallback in the fuzzer's folder),
+// then the archive, held in a memfd opened by name. Give absolute corpus and artifact paths.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -17,8 +15,7 @@
 #include "display/pcx.h"
 #include "display/resource.h"
 
-// Inputs allocate well under a megabyte, so a 16 MB quarantine still catches a use after
-// free within one; the default 256 MB costs a page fault on nearly every allocation.
+// Inputs allocate well under a megabyte: a 16 MB quarantine still catches a use after free.
 extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }
 
 static std::filesystem::path folder;
@@ -55,8 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (ftruncate(archive, static_cast<off_t>(size - start)) != 0 ||
       pwrite(archive, data + start, size - start, 0) != static_cast<ssize_t>(size - start))
     std::abort();
-  // loadPcx opens the member (else the plain file) and reads on past the member's end as far
-  // as the picture asks. The buffer is the same heap block every time, red zone behind it.
+  // The member (else the plain file), read past its end as far as the picture asks.
   static std::vector<std::uint32_t> pixels(256);
   try {
     loadPcx(name, pixels.data(), pixels.size() * 4, nullptr);

@@ -1,8 +1,5 @@
-// Writes the fuzzers' seed corpora into OUT/pcx, resource, ppm, pak and keys: small valid
-// pictures of every kind the loader reads, archives holding them, PPM pictures and key
-// scripts, made by the project's own writers or as people write them.
-//
-//   fuzz_seeds OUT
+// Writes the fuzzers' seed corpora into OUT/pcx, resource, ppm, pak and keys, made by the
+// project's own writers or as people write them.   fuzz_seeds OUT
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -61,8 +58,6 @@ int main(int argc, char** argv) {
     lookups.push_back(seed(text(name), archive));
   writeSeeds(out / "resource", lookups);
 
-  // PPM pictures with a comment and with two-byte samples; archives as kestrix-pak writes
-  // them; key scripts.
   const Bytes wide =
       seed(text("P6 1 2 65535\n"), {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x01, 0x12, 0x34, 0x00, 0x00, 0xFF, 0xFE});
   writeSeeds(out / "ppm", {encodePpm({5, 3, odd}), text("P6\n# made by hand\n2 1\n255\nabcdef"), wide});

@@ -1,5 +1,4 @@
-// The clips make exactly the audio library's calls of the game, with its argument values,
-// and never look at a result; clips from the archive or from memory use its memory form.
+// The clips make exactly the game's audio library calls; archive and memory clips its memory form.
 #include <gtest/gtest.h>
 
 #include <mmsystem.h>

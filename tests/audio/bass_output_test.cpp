@@ -1,5 +1,4 @@
-// The audio library as the game uses it, heard through SDL's disk audio driver, or silent
-// without output: nothing breaks on a missing file, a bad handle, or a call after BASS_Free.
+// The audio library as the game uses it, through SDL's disk audio driver or without output.
 #include <gtest/gtest.h>
 
 #include <bass.h>
@@ -48,8 +47,7 @@ TEST_F(BassOutput, AJumpFromAnotherThreadIsHeardWithinTwoBuffersAndTheMusicUntil
   const HSTREAM sound = loadJump(jump);
   const HMUSIC song = loadMusic(music);
   waitForMore(rate / 5);
-  // Counts read before a call that starts sound and after one that ends it: every frame
-  // mixed before a count was taken is in it.
+  // Counts read before a call that starts sound and after one that ends it.
   std::uint64_t jumpedAt = 0;
   std::thread([&] {  // as the game tick plays it
     jumpedAt = bassoutput::framesOutput();
@@ -125,8 +123,7 @@ TEST_F(BassOutput, EveryCallAfterFreeIsHarmlessWhileAnotherThreadKeepsPlaying) {
   const HSTREAM sound = loadJump(jump);
   EXPECT_EQ(BASS_Init(-1, rate, 0, nullptr), TRUE);  // the second call changes nothing
   EXPECT_EQ(BASS_MusicPlayEx(song, 0, -1, TRUE), TRUE);
-  // The game tick jumps every few milliseconds; a play begun once BASS_Free has returned is
-  // refused, even after a new BASS_Init.
+  // A tick jumping every few ms: a play begun after BASS_Free is refused, even after BASS_Init.
   std::atomic<bool> freed{false}, done{false};
   std::atomic<int> heard{0}, heardAfterFree{0};
   std::thread tick([&] {

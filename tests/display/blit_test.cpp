@@ -1,6 +1,5 @@
-// The blitter: every frame pixel shows what the unclipped drawing puts there, calls outside
-// the supported sizes draw nothing, the modes' arithmetic, and the fast paths against the
-// plain loops; each of them also for the picture drawn from inside a sprite sheet.
+// The blitter, also from inside a sprite sheet: sampling and clipping, refused sizes, the
+// modes' arithmetic, and the fast paths against the plain loops.
 #include "display/blit.h"
 
 #include <gtest/gtest.h>
@@ -19,9 +18,8 @@ namespace {
 constexpr std::uint32_t untouched = 0x5A000000;
 constexpr std::uint32_t outsideTheRectangle = 0x00DEAD00;
 
-// blitRect on a sheet holding the picture 3 columns and 2 rows in, with nothing to its right
-// (pitch = srcX + srcW) and one row below; reading outside the rectangle draws the sheet's
-// colour. Pictures the blitter refuses cannot be copied; they go as a sheet of their own.
+// blitRect on a sheet holding the picture at (3, 2), pitch srcX + srcW: reading outside the
+// rectangle draws the sheet's colour. Refused sizes go as a sheet of their own.
 void blitFromSheet(const std::uint32_t* src, std::int32_t srcW, std::int32_t srcH, std::int32_t x, std::int32_t y,
                    std::int32_t dstW, std::int32_t dstH, std::uint32_t* dst, std::int32_t mode, std::uint32_t key) {
   if (srcW < 1 || srcH < 1 || srcW > 32767 || srcH > 32767) {
@@ -45,9 +43,8 @@ std::vector<std::uint32_t> frame() {
                                     untouched);
 }
 
-// Draws with mode 0 an image whose pixels name their own column and row. Inside the target
-// rectangle, target column j must show source column (j × xStep) >> 16, and the same for
-// rows; outside it, nothing.
+// An image whose pixels name their column and row: target column j shows source column
+// (j × xStep) >> 16, and so for rows; outside the target rectangle, nothing.
 void expectSampled(int srcW, int srcH, std::int32_t x, std::int32_t y, std::int32_t dstW, std::int32_t dstH) {
   const auto label = [](std::int64_t column, std::int64_t row) {
     return 0x00800000u | static_cast<std::uint32_t>(row << 10 | column);
@@ -74,10 +71,8 @@ void expectSampled(int srcW, int srcH, std::int32_t x, std::int32_t y, std::int3
 
 TEST(Blit, EveryPixelShowsWhatTheUnclippedDrawingPutsThere) {
   const DisplaySettings saved = displaySettings;
-  // Columns 0–23 show source columns 4–15; columns 0, 2 and 5 sampled; every second column of
-  // every second row; rows 0 and 1 show source row 3; clipped left, and right and bottom, at
-  // 1:1; larger than the frame; shrunk across and stretched down; 3 × xStep a hair short of
-  // column 1; far outside yet reaching into the frame, where only wider arithmetic works.
+  // Clipped on each side, scaled both ways, larger than the frame, and far outside yet
+  // reaching into it, where only wider arithmetic works.
   const std::int32_t cases[][6] = {// srcW, srcH, x, y, dstW, dstH
                                    {16, 16, -8, 0, 32, 32}, {8, 1, 10, 10, 3, 1}, {320, 240, 0, 0, 160, 120},
                                    {16, 16, 0, -6, 32, 32}, {8, 8, -3, 0, 8, 8}, {8, 8, 316, 236, 8, 8},
@@ -94,9 +89,8 @@ TEST(Blit, EveryPixelShowsWhatTheUnclippedDrawingPutsThere) {
   displaySettings = saved;
 }
 
-// Wholly outside the frame, outside the supported sizes, or a rectangle that leaves its rows
-// of the 4 × 4 sheet (pitch, srcX, srcY): nothing is drawn, nothing read outside the source,
-// no division by zero and no overflow (see the sanitizer builds).
+// Outside the frame or the supported sizes, or a rectangle leaving the 4 × 4 sheet: nothing
+// drawn or read outside the source (the sanitizer builds watch).
 TEST(Blit, CallsWithNothingToDrawLeaveTheFrame) {
   const std::vector<std::uint32_t> image(16, 0x00FFFFFF);
   const std::int32_t cases[][6] = {// srcW, srcH, x, y, dstW, dstH

@@ -1,7 +1,5 @@
-// Boxes and signals: the real game on an X server of the test's own, ended at several
-// moments (as soon as it can catch a signal, with its start-up error box up, while it plays)
-// by the box's answer, a signal, or the X server going away; and nothing of it stays behind.
-// A display it cannot use (none, a dead one, 8 bits per pixel) ends its start.
+// The real game on an X server of its own, ended by its box's answer, a signal or the server
+// going away, leaving nothing behind; and a display it cannot use ending its start.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -131,8 +129,8 @@ TEST(BoxesAndSignals, TheAnswerASignalOrTheLossOfTheDisplayEndsTheGameAndAllOfIt
   }
 }
 
-// One line on standard error says why, and the game ends with code 1 at once: without a
-// display the window layer does not settle on SDL's off-screen driver, which no one could end.
+// One line on standard error says why, and the game ends with code 1 at once (not on SDL's
+// off-screen driver, which no one could end).
 TEST(BoxesAndSignals, ADisplayThatCannotBeUsedEndsTheStartWithOneLineNamingIt) {
   int free = 90;  // an X display number no server has
   while (access(("/tmp/.X11-unix/X" + std::to_string(free)).c_str(), F_OK) == 0) ++free;

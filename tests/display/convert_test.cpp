@@ -1,5 +1,4 @@
-// Frame conversion: every row loop against the formats' bit layouts over all 2^24 colours and
-// every short width; convertFrame's format, pitch and untouched gaps; the 3-3-2 palette.
+// Frame conversion: the row loops, convertFrame's formats and pitch, the 3-3-2 palette.
 #include "display/convert.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +17,7 @@ using convertcheck::sentinel;
 
 TEST(ConvertRows, EveryColourAndEveryShortWidthInEveryFormat) { EXPECT_EQ(convertcheck::firstFault(), ""); }
 
-// Every depth on an odd-sized frame: row y at y × pitch, the top byte carried at 32 bits,
-// the block copy taken when rows are back to back; the gaps stay untouched.
+// Every depth on an odd-sized frame: rows at their pitch, the gaps untouched.
 TEST(ConvertFrame, RowsGoToTheirPitchInTheFormatOfTheDepth) {
   const DisplaySettings saved = displaySettings;
   constexpr int width = 37, height = 5;

@@ -1,5 +1,4 @@
-// The display set-up and presentation against doubles of DirectDraw 7 and Direct3D 8, for
-// what the real layer cannot show: every failure, and answers the real layer never gives.
+// The display set-up and presentation against DirectDraw 7 and Direct3D 8 doubles: every failure.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -88,10 +87,8 @@ class Display : public ::testing::Test {
   DisplayContext context{"Prueba"};
 };
 
-// The texture is the smallest power of two holding each side of the frame, and the quad
-// samples the frame exactly; presents wait for the refresh unless told not to. The quad is
-// drawn unculled and filtered, which the dummy layer's picture does not show, after any
-// success code.
+// The texture: the smallest power of two over each side, sampled exactly by the quad, drawn
+// unculled and filtered after any success code; presents wait for the refresh unless told not.
 TEST_F(Display, TheFrameSizesTheTextureAndTheSettingChoosesWhetherToWait) {
   ON_CALL(direct3D, CreateDevice).WillByDefault(DoAll(SetArgPointee<5>(&device), Return(S_FALSE)));
   for (auto [width, height, textureWidth, textureHeight, wait] :
@@ -137,8 +134,7 @@ TEST_F(Display, AFailedDirect3DStepReleasesWhatWasMadeBeforeIt) {
   }
 }
 
-// At 16 bits the mode's green mask tells 5-6-5 from 5-5-5, else the primary surface's; where
-// neither answers, 5-6-5 stands. A flag already clear stays clear.
+// At 16 bits the mode's green mask, else the primary's, tells 5-6-5 from 5-5-5; else 5-6-5 stands.
 TEST_F(Display, TheSixteenBitLayoutComesFromTheModeOrElseThePrimarySurface) {
   struct Case {
     HRESULT mode, surface;
@@ -237,9 +233,8 @@ TEST_F(Display, AFailedDirect3DStepDropsTheFrame) {
   }
 }
 
-// Busy copies and flips are asked again (a busy flip without copying again); a lost surface
-// has all three restored, stopping at the first that fails; any other error, or a failed
-// lock or unlock, drops the frame. Flips wait for the refresh unless told not to.
+// Busy copies and flips are asked again; a lost surface has all three restored up to the first
+// failure; any other error drops the frame. Flips wait for the refresh unless told not to.
 TEST_F(Display, DirectDrawLockCopyAndFlipAnswers) {
   madeFor(backendDirectDraw);
   struct Case {

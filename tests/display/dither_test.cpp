@@ -10,32 +10,15 @@
 
 #include "display/convert.h"
 #include "display/dither332_loops.h"
+#include "tests/e2e/expected_screen.h"
 
 namespace {
 
-// The diffusion as simply as it goes: two rows of (red, green, blue) error slots, pixel x in
-// slot x + 1, fresh for every call. An error goes 7/16 right, 3/16 below-left, 5/16 below and
-// the rest below-right, which is that slot's first share in its row: set, not added.
+// The 3-3-2 index of each pixel the screen reference shows (white is index 255 either way).
 std::vector<unsigned char> referenceDither(const std::vector<std::uint32_t>& frame, int width, int height) {
   std::vector<unsigned char> out;
-  std::vector<std::array<int, 3>> current(static_cast<std::size_t>(width + 2)), next(current);
-  for (int y = 0; y < height; ++y) {
-    std::fill(next.begin() + 1, next.end() - 1, std::array<int, 3>{});
-    for (int x = 0; x < width; ++x) {
-      int index = 0;
-      for (int c = 0; c < 3; ++c) {  // red, green, blue
-        const int channel = static_cast<int>(frame[y * width + x] >> (16 - 8 * c) & 0xFF);
-        const int sum = std::min(255, channel + current[x + 1][c]);
-        const int level = sum & (c < 2 ? 0xE0 : 0xC0), e = sum - level;
-        index |= level >> (3 * c);
-        current[x + 2][c] += (7 * e) >> 4;
-        next[x][c] += (3 * e) >> 4;
-        next[x + 1][c] += (5 * e) >> 4;
-        next[x + 2][c] = e - ((7 * e) >> 4) - ((3 * e) >> 4) - ((5 * e) >> 4);
-      }
-      out.push_back(static_cast<unsigned char>(index));
-    }
-    std::swap(current, next);
+  for (std::uint32_t c : expected::dithered(frame, width, height)) {
+    out.push_back(static_cast<unsigned char>((c >> 16 & 0xE0) | (c >> 11 & 0x1C) | (c >> 6 & 0x03)));
   }
   return out;
 }

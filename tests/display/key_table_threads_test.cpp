@@ -1,6 +1,5 @@
-// The keyboard state shared as the program shares it: the multimedia timer's thread reads
-// the KeyTable every tick while the message pump on this thread writes it through the
-// window procedure. Run under ThreadSanitizer too.
+// The timer's thread reads the KeyTable while this thread's pump writes it. Run under
+// ThreadSanitizer too.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -29,8 +28,7 @@ TEST(KeyTableThreads, TheTickReadsWhatThePumpWrites) {
   const UINT timer = timeSetEvent(1, 1, readKeys, 0, TIME_PERIODIC);
   ASSERT_NE(timer, 0u);
 
-  // Left goes down and up in phases of a few milliseconds, Space and Up flicker beside it,
-  // until the tick has seen Left both ways many times.
+  // Left toggles, Space and Up flicker, until the tick has seen Left both ways many times.
   bool down = false;
   long phases = 0;
   EXPECT_TRUE(testsupport::waitUntil(

@@ -1,9 +1,6 @@
-// The display set up and presenting through the real layer on SDL's dummy video driver: at
-// each DirectDraw depth a frame with every bit pattern, read back from the layer's screen,
-// shows as the mode's pixel format holds it (Direct3D's picture is the end-to-end tests');
-// so does a frame of another size, in full screen and in the development window, which
-// becomes the frame's size times its scale and is the screen the program is told of; on
-// every path the release leaves no layer object behind.
+// The display through the real layer on SDL's dummy driver: at each DirectDraw depth and frame
+// size the screen shows the frame as the mode holds it; the development window is the frame
+// times its scale; every release leaves no layer object behind.
 #include <gtest/gtest.h>
 #include <windows.h>
 

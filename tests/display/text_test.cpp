@@ -1,6 +1,4 @@
-// Text: each character's glyph in its 8 × 8 cell, lines 8 pixels apart, clipped at the
-// frame's edges; UTF-8 read into the font's letters, anything else one box per character;
-// the measure of a text.
+// Text: glyphs in 8 × 8 cells, clipped at the frame; UTF-8 decoding; the measure of a text.
 #include "display/text.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +17,7 @@ constexpr std::uint32_t ground = 0x00102030, ink = 0x00FFEE00;
 // The frame, and a cell's height more below it that must stay untouched.
 const std::vector<std::uint32_t> untouched(width * (height + 8), ground);
 
-// What drawText must leave: character k of line l (glyphs, decoded) in the cell at
-// (x + 8k, y + 8l), only its glyph's pixels inked and only inside the frame.
+// Character k of line l in the cell at (x + 8k, y + 8l), its glyph's pixels inked inside the frame.
 std::vector<std::uint32_t> expected(std::u32string_view glyphs, std::int64_t x, std::int64_t y) {
   std::vector<std::uint32_t> frame = untouched;
   std::int64_t cellX = x, cellY = y;

@@ -1,5 +1,4 @@
-// The vector and matrix helpers: the normalisation's bounds to the bit, outputs over their
-// own inputs, and the view and projection of the display.
+// The vector and matrix helpers, to the bit where the display depends on it.
 #include "display/vecmath.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +17,8 @@ float element(const Matrix4& m, int r, int c) { return std::bit_cast<std::array<
 TEST(Vec3Normalize, BoundsToTheBitAndOutputOverTheInput) {
   const Vector3 unit{-7, -7, -7};  // stands for "scaled to unit length"
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  // Squared lengths, summed in double, exactly 1 ± the float nearest to 1e-5 (kept: the ends
-  // are inclusive), or just past it; exactly the float nearest to 1e-10, or just below the
-  // zero threshold one step under it; and between the threshold and 1e-10.
+  // Squared lengths (summed in double) at and just past 1 ± 1e-5, at 1e-10 and just under the
+  // zero threshold, and between.
   const std::pair<Vector3, Vector3> cases[] = {
       {{0, 0, 0}, {0, 0, 0}},    {{1e-6f, 0, 0}, {0, 0, 0}},          {{1e-4f, 0, 0}, {1, 0, 0}},
       {{0, 0, 2.25f}, {0, 0, 1}}, {{nan, 1, 0}, {0, 0, 0}},             {{0.999995f, 0, 0}, {1, 0, 0}},
@@ -73,8 +71,7 @@ TEST(MatrixLookAtLH, TheDisplayViewAndAGeneralOne) {
   }
   EXPECT_TRUE(element(view, 4, 4) == 1 && std::fabs(transform(up2, 1, 0)) < 1e-6 && transform(up2, 2, 0) > 0.5);
 
-  // dot(zAxis, eye) sums y, x, then z: the x and y terms of ±2^60 × 2/3 cancel, and the z
-  // term survives, where adding it to either large term first would lose it.
+  // dot(zAxis, eye) sums y, x, then z: the ±2^60 terms cancel before z, which survives.
   const float big = 0x1p60f;
   const Vector3 eye3{big, -big, 1}, at3{3 * big, big, big}, up3{0, 0, 1};
   matrixLookAtLH(&view, &eye3, &at3, &up3);

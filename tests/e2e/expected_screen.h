@@ -21,27 +21,30 @@ inline std::uint32_t cut(std::uint32_t channel, int bits) {
 
 // 8 bits: each channel plus the error carried to it, capped at 255, cut to its top bits;
 // what is cut off goes on 7/16 right, 3/16 below-left, 5/16 below and the rest below-right.
+// Two rows of errors, pixel x's in slot x + 1, so that all 2^24 colours fit in memory.
 inline Frame dithered(const Frame& frame, int w = width, int h = height) {
-  std::vector<int> carried((w + 2) * (h + 1) * 3);
-  const auto error = [&carried, w](int x, int y, int c) -> int& { return carried[((y * (w + 2)) + x + 1) * 3 + c]; };
+  std::vector<int> row((w + 2) * 3), below(row.size());
+  const auto error = [](std::vector<int>& errors, int x, int c) -> int& { return errors[(x + 1) * 3 + c]; };
   Frame shown(frame.size());
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       std::uint32_t colour = 0;
       for (int c = 0; c < 3; ++c) {
         const int shift = 16 - 8 * c;
-        const int sum = std::min(255, static_cast<int>(frame[y * w + x] >> shift & 0xFF) + error(x, y, c));
+        const int sum = std::min(255, static_cast<int>(frame[y * w + x] >> shift & 0xFF) + error(row, x, c));
         const int kept = sum & (c == 2 ? 0xC0 : 0xE0);
         const int e = sum - kept;
-        error(x + 1, y, c) += 7 * e >> 4;
-        error(x - 1, y + 1, c) += 3 * e >> 4;
-        error(x, y + 1, c) += 5 * e >> 4;
-        error(x + 1, y + 1, c) += e - (7 * e >> 4) - (3 * e >> 4) - (5 * e >> 4);
+        error(row, x + 1, c) += 7 * e >> 4;
+        error(below, x - 1, c) += 3 * e >> 4;
+        error(below, x, c) += 5 * e >> 4;
+        error(below, x + 1, c) += e - (7 * e >> 4) - (3 * e >> 4) - (5 * e >> 4);
         colour |= static_cast<std::uint32_t>(kept) << shift;
       }
       // The palette's last entry (224, 224, 192) is the one DirectDraw keeps white.
       shown[y * w + x] = colour == 0xE0E0C0 ? 0xFFFFFF : colour;
     }
+    row.swap(below);
+    std::fill(below.begin(), below.end(), 0);
   }
   return shown;
 }

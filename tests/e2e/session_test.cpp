@@ -1,6 +1,4 @@
-// A scripted session of the real game, for the sanitizer builds: walking, jumping, blowing
-// bubbles, then Escape. A report of ThreadSanitizer, or a leak or fault AddressSanitizer
-// finds, ends the game with a code other than 0.
+// A scripted session of the real game for the sanitizer builds, whose reports end it non-zero.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/game_session.h"

@@ -1,5 +1,4 @@
-// The game's pictures and the frame composed from them, from pictures made in each test:
-// every pixel of a frame against a plain drawing of the background, tiles, bubbles and player.
+// The frame composed from pictures made here, every pixel against a plain drawing of it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,9 +14,8 @@
 
 namespace {
 
-// The pictures in load order, each with pixels of its own: a sprite's red level names it,
-// green and blue name the pixel; its top row and left column are transparent black. The
-// block tile has black mortar every third pixel, where the background shows through.
+// The pictures in load order: a sprite's red names it, green and blue the pixel, its top row
+// and left column transparent; the tile has black mortar every third pixel.
 const char* const names[] = {"pacoi1.pcx", "pacoi2.pcx", "pacod1.pcx", "pacod2.pcx", "pacoif.pcx",
                              "pacodf.pcx", "fondo.pcx",  "pompa.pcx",  "malo1.pcx",  "bloque.pcx"};
 enum Picture { leftWalk1, leftWalk2, rightWalk1, rightWalk2, leftFiring, rightFiring, background, bubble, spare, tile };

@@ -1,5 +1,5 @@
-// The tick on a second thread while this one writes keys as the window procedure does and
-// copies the state as drawing does. Run under ThreadSanitizer too, which sees an unlocked copy.
+// The tick on its own thread while this one writes keys and copies the state. Run under
+// ThreadSanitizer too.
 #include <gtest/gtest.h>
 
 #include <atomic>

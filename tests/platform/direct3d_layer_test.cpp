@@ -1,6 +1,5 @@
-// The Direct3D 8 layer on its own, for what the display library's tests through it do not
-// show: what the fixed-function states do to the picture, on SDL's dummy video driver, both
-// ways: in software (where SDL's renderer would draw on the CPU) and through the renderer.
+// The Direct3D 8 layer on its own: what the fixed-function states do to the picture, on SDL's
+// dummy driver, drawn in software and through SDL's renderer.
 #include <d3d8.h>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -38,8 +37,7 @@ TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
   ASSERT_NE(direct3D, nullptr);
   IDirect3DDevice8* device = testsupport::makeDevice(direct3D, window, 64, 48);
   ASSERT_NE(device, nullptr);
-  // A 2×2 texture (black, white / white, black) on a quad over the 64×48 back buffer, set up
-  // as the library sets up its own.
+  // A 2×2 checker texture on a quad over the 64×48 back buffer, as the library sets up its own.
   IDirect3DTexture8* texture = nullptr;
   ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
   D3DLOCKED_RECT locked{};
@@ -75,8 +73,7 @@ TEST_P(Direct3DLayer, DrawsWithTheStatesAsDirect3DDoes) {
     EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     return dx::capturedScreen().pixels[static_cast<std::size_t>(y) * 64 + x];
   };
-  // Each pixel as sampled at its centre: the nearest texel, or the mix, where half a pixel
-  // off is 4 levels or more (SDL's renderer rounds to its own grid, within 3).
+  // Each pixel sampled at its centre, within 3 levels for SDL's renderer (half a pixel off is 4).
   for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
     device->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
     drawAndRead(0, 0);
@@ -130,10 +127,8 @@ TEST(LinearStretch, TheSimdRowsGiveThePlainRowsBytes) {
   }
 }
 
-// Parts of a 3×3 picture drawn onto a 16×12 target, one after the other by one stretch (so
-// that taps kept from one drawing must not serve the next): every pixel whose centre lies in
-// the rectangle and the clip is the mix at its centre, the edge texels repeated beyond the
-// edges; every other pixel untouched.
+// Parts of a 3×3 picture drawn by one stretch in turn (kept taps must not serve the next):
+// each pixel centred in the rectangle and clip is the mix there, edges repeated; others untouched.
 TEST(LinearStretch, DrawsTheMixAtEachCentreInsideTheRectangleAndTheClipOnly) {
   std::uint32_t texels[9] = {0x102030, 0xF0E0D0, 0x00FF00, 0xFF0000, 0x0000FF, 0x808080, 0x0A0B0C, 0xFFFFFF, 0x336699};
   const std::tuple<const char*, dx::FloatRect, dx::FloatRect, dx::PixelArea> rows[] = {

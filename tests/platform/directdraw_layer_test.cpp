@@ -1,5 +1,4 @@
-// The DirectDraw 7 layer on its own, for what the display library's tests through it do not
-// reach: copies of parts of surfaces, and their refusals, on SDL's dummy video driver.
+// The DirectDraw 7 layer on its own: copies of parts of surfaces and their refusals.
 #include <ddraw.h>
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,7 +1,5 @@
-// The window layer on real X servers with no window manager (the test runs under Xvfb,
-// 1024×768): a display that refuses connections at first (as an X server does while it
-// resets itself, after its last client left) is asked again; a full-screen take-over
-// makes the window cover the screen, whatever size it was made at.
+// The window layer on bare Xvfb servers: a display refusing connections at first (as one
+// resetting itself does) is asked again; a full-screen take-over covers the screen.
 #include <d3d8.h>
 #include <ddraw.h>
 #include <gtest/gtest.h>

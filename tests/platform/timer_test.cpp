@@ -1,6 +1,5 @@
-// The multimedia timer as the program uses it: periodic callbacks on a thread of their own
-// until killed, the schedule after a stall, and the end of the process. Run under
-// ThreadSanitizer too.
+// The multimedia timer: callbacks on their own thread until killed, the schedule after a
+// stall, the end of the process. Run under ThreadSanitizer too.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -56,8 +55,7 @@ TEST(TimerSchedule, ALateTickRunsAndWholeMissedPeriodsAreSkipped) {
   EXPECT_EQ(platform::tickToRun(1, 1ms, 1'000'000'000ms), 1'000'000'000);
 }
 
-// A timer still running when the process ends (by fatalError or a signal, before the program
-// kills its tick timer) stops before anything registered earlier, which its callback uses, goes.
+// A timer still running at the process's end stops before what was registered earlier goes.
 std::atomic<bool> tearingDown{false};
 
 TEST(TimerDeathTest, ARunningTimerStopsWhenTheProcessEnds) {

@@ -1,6 +1,5 @@
-// The window layer as a program sees it, on SDL's dummy video driver: the queue (posted
-// messages, the quit request, WaitMessage sleeping until something arrives) and what the
-// window system's events become (key messages with Windows codes, closing).
+// The window layer on SDL's dummy driver: the message queue, WaitMessage, and what the window
+// system's events become.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +9,6 @@
 #include <atomic>
 #include <functional>
 #include <future>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -29,14 +27,6 @@ std::vector<MSG> received;  // what the windows' procedure got, in order
 LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   received.push_back(MSG{window, message, wParam, lParam, 0, {}});
   return DefWindowProcA(window, message, wParam, lParam);
-}
-
-std::vector<MSG> receivedOf(UINT message) {
-  std::vector<MSG> matching;
-  for (const MSG& m : received) {
-    if (m.message == message) matching.push_back(m);
-  }
-  return matching;
 }
 
 class WindowLayer : public ::testing::Test {
@@ -93,9 +83,8 @@ TEST_F(WindowLayer, PostedMessagesComeInOrderAndTheQuitRequestLastWithItsCode) {
   EXPECT_EQ(message.wParam, WPARAM{3});
 }
 
-// WaitMessage on this thread returns once another thread posts, or the window system has an
-// event that posts a message or sends one; a posted message wakes it even when the window
-// system refuses the wake-up.
+// WaitMessage returns once another thread posts or an event posts or sends a message, even
+// when the window system refuses the wake-up.
 TEST_F(WindowLayer, WaitMessageSleepsUntilAMessageArrives) {
   const HWND target = window;
   struct Case {
@@ -122,7 +111,7 @@ TEST_F(WindowLayer, WaitMessageSleepsUntilAMessageArrives) {
     EXPECT_TRUE(waker.get()) << "WaitMessage never slept, or slept on after " << c.posted;
     EXPECT_EQ(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) ? message.message : 0u, c.posted);
   }
-  EXPECT_EQ(receivedOf(WM_ACTIVATE).size(), 1u);
+  EXPECT_EQ(std::count_if(received.begin(), received.end(), [](const MSG& m) { return m.message == WM_ACTIVATE; }), 1);
 }
 
 constexpr LPARAM pressed = 0x00000001, repeated = 0x40000001, released = 0xC0000001;

@@ -6,20 +6,21 @@
 #include <ddraw.h>
 #include <gmock/gmock.h>
 
+// The IUnknown part every double shares.
+#define KESTRIX_MOCK_UNKNOWN(Name)                                     \
+  virtual ~Name() = default;                                           \
+  MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));  \
+  MOCK_METHOD(ULONG, AddRef, (), (override));                          \
+  MOCK_METHOD(ULONG, Release, (), (override))
+
 struct MockDirectDrawPalette : IDirectDrawPalette {
-  virtual ~MockDirectDrawPalette() = default;
-  MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
-  MOCK_METHOD(ULONG, AddRef, (), (override));
-  MOCK_METHOD(ULONG, Release, (), (override));
+  KESTRIX_MOCK_UNKNOWN(MockDirectDrawPalette);
   MOCK_METHOD(HRESULT, GetEntries, (DWORD, DWORD, DWORD, LPPALETTEENTRY), (override));
   MOCK_METHOD(HRESULT, SetEntries, (DWORD, DWORD, DWORD, LPPALETTEENTRY), (override));
 };
 
 struct MockDirectDrawSurface : IDirectDrawSurface7 {
-  virtual ~MockDirectDrawSurface() = default;
-  MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
-  MOCK_METHOD(ULONG, AddRef, (), (override));
-  MOCK_METHOD(ULONG, Release, (), (override));
+  KESTRIX_MOCK_UNKNOWN(MockDirectDrawSurface);
   MOCK_METHOD(HRESULT, BltFast, (DWORD, DWORD, LPDIRECTDRAWSURFACE7, LPRECT, DWORD), (override));
   MOCK_METHOD(HRESULT, Flip, (LPDIRECTDRAWSURFACE7, DWORD), (override));
   MOCK_METHOD(HRESULT, GetAttachedSurface, (LPDDSCAPS2, LPDIRECTDRAWSURFACE7*), (override));
@@ -32,10 +33,7 @@ struct MockDirectDrawSurface : IDirectDrawSurface7 {
 };
 
 struct MockDirectDraw : IDirectDraw7 {
-  virtual ~MockDirectDraw() = default;
-  MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
-  MOCK_METHOD(ULONG, AddRef, (), (override));
-  MOCK_METHOD(ULONG, Release, (), (override));
+  KESTRIX_MOCK_UNKNOWN(MockDirectDraw);
   MOCK_METHOD(HRESULT, CreatePalette, (DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE*, IUnknown*), (override));
   MOCK_METHOD(HRESULT, CreateSurface, (LPDDSURFACEDESC2, LPDIRECTDRAWSURFACE7*, IUnknown*), (override));
   MOCK_METHOD(HRESULT, GetDisplayMode, (LPDDSURFACEDESC2), (override));
@@ -45,28 +43,19 @@ struct MockDirectDraw : IDirectDraw7 {
 };
 
 struct MockTexture : IDirect3DTexture8 {
-  virtual ~MockTexture() = default;
-  MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
-  MOCK_METHOD(ULONG, AddRef, (), (override));
-  MOCK_METHOD(ULONG, Release, (), (override));
+  KESTRIX_MOCK_UNKNOWN(MockTexture);
   MOCK_METHOD(HRESULT, LockRect, (UINT, D3DLOCKED_RECT*, const RECT*, DWORD), (override));
   MOCK_METHOD(HRESULT, UnlockRect, (UINT), (override));
 };
 
 struct MockVertexBuffer : IDirect3DVertexBuffer8 {
-  virtual ~MockVertexBuffer() = default;
-  MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
-  MOCK_METHOD(ULONG, AddRef, (), (override));
-  MOCK_METHOD(ULONG, Release, (), (override));
+  KESTRIX_MOCK_UNKNOWN(MockVertexBuffer);
   MOCK_METHOD(HRESULT, Lock, (UINT, UINT, BYTE**, DWORD), (override));
   MOCK_METHOD(HRESULT, Unlock, (), (override));
 };
 
 struct MockDevice : IDirect3DDevice8 {
-  virtual ~MockDevice() = default;
-  MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
-  MOCK_METHOD(ULONG, AddRef, (), (override));
-  MOCK_METHOD(ULONG, Release, (), (override));
+  KESTRIX_MOCK_UNKNOWN(MockDevice);
   MOCK_METHOD(HRESULT, Present, (const RECT*, const RECT*, HWND, const RGNDATA*), (override));
   MOCK_METHOD(HRESULT, CreateTexture, (UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DTexture8**), (override));
   MOCK_METHOD(HRESULT, CreateVertexBuffer, (UINT, DWORD, DWORD, D3DPOOL, IDirect3DVertexBuffer8**), (override));
@@ -82,10 +71,7 @@ struct MockDevice : IDirect3DDevice8 {
 };
 
 struct MockDirect3D : IDirect3D8 {
-  virtual ~MockDirect3D() = default;
-  MOCK_METHOD(HRESULT, QueryInterface, (REFIID, void**), (override));
-  MOCK_METHOD(ULONG, AddRef, (), (override));
-  MOCK_METHOD(ULONG, Release, (), (override));
+  KESTRIX_MOCK_UNKNOWN(MockDirect3D);
   MOCK_METHOD(HRESULT, CreateDevice, (UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*, IDirect3DDevice8**),
               (override));
 };

@@ -1,7 +1,5 @@
-// The tools: what each makes from good input, and their file safety under real faults. A
-// failed or killed write keeps the old file; a device or a FIFO is written through and stays;
-// every failure ends in a message and exit code 1, even with a display that could show a box;
-// what a tool cannot read soundly it refuses, echoing names only quoted and cut.
+// The tools: what each makes from good input, their refusals (on standard error, names quoted
+// and cut) and their file safety under real faults.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>
@@ -132,8 +130,7 @@ TEST_F(Tools, AFailedWriteKeepsTheOldFileAndSaysSo) {
   ASSERT_EQ(runShell(pcx + "to-ppm fondo.pcx in.ppm").status, 0);
   fs::create_directory("art");
   const Bytes old = textBytes("\x89PNG\r\n\x1a\n old");  // a PNG's start, which kestrix-snapshot may replace
-  // Every tool that writes a file, and the file it writes, under a size limit of 512 bytes:
-  // the limit's signal does not end them unheard.
+  // Every tool that writes a file, under a size limit of 512 bytes, says so.
   for (const auto& [command, file] : Rows{
            {pak + "create out fondo.pcx", "out"}, {pak + "extract kestrix.pak FONDO.PCX out", "out"},
            {pcx + "to-ppm fondo.pcx out", "out"}, {pcx + "to-pcx in.ppm out", "out"}, {snapshot + "out < /dev/null", "out"},
@@ -143,8 +140,7 @@ TEST_F(Tools, AFailedWriteKeepsTheOldFileAndSaysSo) {
     EXPECT_TRUE(refused(runShell("ulimit -f 1; " + command), "File too large")) << command;
     EXPECT_EQ(readBytes(file), old) << command;
   }
-  // A termination request while writing (seconds of a sparse file) ends the tool by that
-  // signal, its temporary file removed and the old file whole.
+  // A termination request while writing ends the tool by that signal, the old file whole.
   writeBytes("big", {});
   fs::resize_file("big", 256 << 20);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
@@ -171,7 +167,6 @@ TEST_F(Tools, WhatCannotBeReadSoundlyIsRefusedWithAMessageThatCannotSteerTheTerm
            {"cutdir.pak", Bytes(game.begin(), game.begin() + 58)},  // inside the directory
            {"past.pak", past}, {"empty", {}}, {"a.pcx", textBytes("a")}, {"otra/A.PCX", textBytes("b")},
            {"\x1b[2J.pcx", textBytes("x")}, {"new\nline", textBytes("x")}, {"sixteen-chars.pc", textBytes("x")},
-           {"four.pcx", pcxFile({.bitsPerPixel = 4})}, {"short.pcx", pcxFile({.width = 4, .height = 4}, {1, 2, 3})},
            {"huge.pcx", pcxFile({.width = 65535, .height = 16000})},
            {"runs.pcx", pcxFile({.width = 4000, .height = 4000}, {0xFF, 1, 0xFF, 2, 0xFF, 3, 0xFF, 4})},
            {"raw.pcx", pcxFile({.width = 100, .height = 100, .planes = 1, .encoding = 0}, {1, 2, 3, 4, 5, 6, 7, 8})},
@@ -202,8 +197,6 @@ TEST_F(Tools, WhatCannotBeReadSoundlyIsRefusedWithAMessageThatCannotSteerTheTerm
            {pak + "create out fifo", "it is a FIFO"}, {pak + "create out /dev/zero", "it is a device"},
            {pak + "create out huge", "2 GiB"}, {pak + "create a.pcx a.pcx", "it is the input"},
            {pak + "create again a.pcx", "it is the input"}, {pak + "extract kestrix.pak A kestrix.pak", "it is the input"},
-           {pcx + "to-ppm four.pcx out", "UNICAMENTE IMPLEMENTADO 8 BITS POR PIXEL Y PLANO."},
-           {pcx + "to-ppm short.pcx out", "EL FICHERO short.pcx ESTA INCOMPLETO"},
            {pcx + "to-ppm huge.pcx out", "kestrix-pcx: huge.pcx: a 65535 x 16000"},
            {pcx + "to-ppm runs.pcx out", "kestrix-pcx: runs.pcx: 8 bytes of image data cannot hold the 4000 x 4000"},
            {pcx + "to-ppm raw.pcx out", "cannot hold the 100 x 100"},
@@ -264,8 +257,7 @@ TEST_F(Tools, TheScreenFileReplacesOnlyAnEarlierPictureAndNothingAFileNameLeadsT
   writeBytes("victim", textBytes("victim"));  // where links planted at the old fixed temporary names lead
   fs::create_symlink("shot.ppm", "link");
   for (const char* planted : {"link.part", "shot.ppm.part"}) fs::create_symlink("victim", planted);
-  // The game on its own X server until it has written a screen or said why not, killed
-  // before its server ends (after 3000 rounds at the latest).
+  // The game on its own X server until it has written a screen or said why not.
   for (const auto& [target, written] : Rows{{"kestrix.pak", "test -s err"}, {"link", "test $(stat -L -c %s link) -gt 15"}}) {
     runShell("xvfb-run -a sh -c 'SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy KESTRIX_SCREEN_FILE=" + target + " " +
              KESTRIX_GAME_PATH + " 2>>err & n=0; while [ $n -lt 3000 ] && kill -0 $! && ! " + written +
@@ -311,8 +303,7 @@ TEST_F(Tools, PakListsAndExtractsWhatWentInEachMemberRunningToTheNextOnesStart) 
   writeBytes("arte/Fondo.pcx", textBytes("background"));
   writeBytes("pompa.pcx", textBytes("bubble"));
   ASSERT_EQ(runShell(pak + "create made.pak arte/Fondo.pcx pompa.pcx").status, 0);
-  // Out of order, two names for one offset, names another tool may write (shown escaped),
-  // and an entry after the directory's end; in order, two names for one offset.
+  // Out of order, shared offsets, names shown escaped, an entry after the directory's end.
   Bytes odd, alias;
   for (const auto& [name, offset] : Rows{{"late.bin", "148"}, {"early.bin", "144"}, {"caf\xE9", "144"},
                                          {"\x1b[2J", "148"}, {"", "0"}, {"hidden.bin", "144"}}) {
@@ -336,7 +327,7 @@ TEST_F(Tools, PakListsAndExtractsWhatWentInEachMemberRunningToTheNextOnesStart) 
   }
   EXPECT_TRUE(refused(runShell(pak + "extract odd.pak hidden.bin h.bin"), "no member \"hidden.bin\""));
 
-  // Listing reads the directory as it goes: 200,000 entries take no more memory than two.
+  // 200,000 entries take no more memory to list than two.
   Bytes many;
   const std::uint32_t data = 200001 * 24;
   for (std::uint32_t i = 0; i < 200000; ++i) appendEntry(many, "m" + std::to_string(i), data + i);
@@ -348,7 +339,7 @@ TEST_F(Tools, PakListsAndExtractsWhatWentInEachMemberRunningToTheNextOnesStart) 
 }
 
 TEST_F(Tools, PcxMakesAPictureOfAPpmAndAPpmOfAnyPictureAsTheGameSeesIt) {
-  // A comment in the header, as editors write them; 16-bit samples, scaled to 8 bits.
+  // A comment in the header; 16-bit samples, scaled to 8 bits.
   for (const auto& [ppm, pixels] : std::vector<std::pair<Bytes, std::vector<std::uint32_t>>>{
            {joined("P6\n# made by hand\n3 1\n255\n", {0, 15, 30, 45, 60, 75, 225, 240, 255}), {0x000F1E, 0x2D3C4B, 0xE1F0FF}},
            {joined("P6 1 1 65535\n", {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00}), {0xFF8000}}}) {
@@ -410,7 +401,7 @@ TEST_F(Tools, SnapshotWritesTheFrameTheGameComposesAfterTheScript) {
 }
 
 TEST(PcxWriter, PicturesComeBackThroughTheLoader) {
-  for (const std::uint32_t w : {1, 2, 63, 64, 65, 127, 320}) {
+  for (const std::uint32_t w : {1, 2, 63, 64, 65, 127, 320, 3001}) {  // 3001: past a row buffer of 2048
     for (const bool runLength : {true, false}) {
       SCOPED_TRACE(testing::Message() << "width " << w << " rle " << runLength);
       // Long runs, short runs, and values at and above 0xC0.
