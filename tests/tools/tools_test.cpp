@@ -223,6 +223,16 @@ TEST_F(Tools, WhatCannotBeReadSoundlyIsRefusedWithAMessageThatCannotSteerTheTerm
   EXPECT_EQ(readBytes("kestrix.pak"), game);
 }
 
+// -h and --help are never taken for a file or folder name.
+TEST_F(Tools, HelpIsTheUsageOnStandardOutput) {
+  for (const char* path : {KESTRIX_PAK_PATH, KESTRIX_PCX_PATH, KESTRIX_ART_PATH, KESTRIX_MUSIC_PATH, KESTRIX_SOUND_PATH,
+                           KESTRIX_SNAPSHOT_PATH, KESTRIX_TRACE_PATH}) {
+    const ToolRun run = runShell(tool(path) + "--help 2>/dev/null");
+    EXPECT_TRUE(run.status == 0 && run.output.starts_with("usage: ")) << path << ": " << run.output;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator{}), 3);  // the three copied files
+}
+
 TEST_F(Tools, ARefusedInputEndsOnStandardErrorEvenWithADisplay) {
   fs::create_directory("empty");  // no pictures here
   writeBytes("empty/bad.pcx", textBytes("junk"));

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   fatalErrorReporter = reportFatalErrorOnStandardError;
   fatalErrorProgramName = "kestrix-art";
   return toolMain("kestrix-art", [&] {
-    if (argc != 2) return showUsage("usage: kestrix-art FOLDER\n  writes the game's pictures (fondo.pcx, ...) into FOLDER\n", false);
+    if (argc != 2 || asksForHelp(argc, argv)) return showUsage("usage: kestrix-art FOLDER\n  writes the game's pictures (fondo.pcx, ...) into FOLDER\n", asksForHelp(argc, argv));
     if (argv[1][0] == '\0') throw std::runtime_error("cannot write into a folder with an empty name");
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);

@@ -36,6 +36,10 @@ int showUsage(const char* usage, bool asked) {
   return 0;
 }
 
+bool asksForHelp(int argc, char** argv) {
+  return argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0);
+}
+
 int toolMain(const char* name, const std::function<int()>& body) {
   // A size limit (ulimit -f) fails the write, which is reported, instead of killing the
   // tool without a word; a termination request takes the temporary file with it.

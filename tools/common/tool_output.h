@@ -16,6 +16,8 @@ void writeStandardOutput(std::string_view text);
 // The usage text: on standard output with exit code 0 when it was asked for (-h, --help),
 // else on standard error with exit code 2.
 int showUsage(const char* usage, bool asked);
+// Whether the one argument is -h or --help, so that no tool takes either for a file name.
+bool asksForHelp(int argc, char** argv);
 
 // Runs `body` and returns its exit code once standard output is flushed and closed without
 // error. A size limit's signal (SIGXFSZ) is ignored, so that a write past it fails and is

@@ -8,7 +8,6 @@
 // tick), composes the frame after the last tick and writes it as a 320×240 PNG. It replaces
 // only an empty file or a PNG, never one of the data files.
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -61,6 +60,6 @@ int main(int argc, char** argv) {
   fatalErrorProgramName = "kestrix-snapshot";
   return toolMain("kestrix-snapshot", [&] {
     if (argc == 2 && argv[1][0] != '-') return snapshot(argv[1]);
-    return showUsage(usage, argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0));
+    return showUsage(usage, asksForHelp(argc, argv));
   });
 }

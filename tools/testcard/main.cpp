@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
   fatalErrorProgramName = "kestrix-testcard";
   return toolMain("kestrix-testcard", [&] {
     if (argc > 2 || (argc == 2 && std::strtod(argv[1], nullptr) <= 0.0)) {
-      return showUsage("usage: kestrix-testcard [seconds]\n", false);
+      return showUsage("usage: kestrix-testcard [seconds]\n", asksForHelp(argc, argv));
     }
     return showCard(argc == 2 ? std::strtod(argv[1], nullptr) : 0.0);
   });

@@ -8,7 +8,6 @@
 // tick: <tick> <x> <y> <facing> <jumpTicks> <fireTimer> <sound> [<slot>:<x>,<y>,<drift> ...]
 // A script it cannot read ends it with code 2, standard output it cannot write with 1.
 #include <cstdio>
-#include <cstring>
 
 #include "display/fatal_error.h"
 #include "tools/common/tool_output.h"
@@ -46,6 +45,6 @@ int main(int argc, char** argv) {
   fatalErrorProgramName = "kestrix-trace";
   return toolMain("kestrix-trace", [&] {
     if (argc == 1) return trace();
-    return showUsage(usage, argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0));
+    return showUsage(usage, asksForHelp(argc, argv));
   });
 }
