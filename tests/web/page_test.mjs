@@ -257,7 +257,9 @@ async function playPath(browser, base, path) {
       const base = [...rest, ...repeat('', 200)];
       const { from, held } = await holdKey(page, 'Space', 2);
       await showsOneOf(page, path, 'a bubble', (before, after) => pressCandidates(base, 'SPACE', from, held, before, after));
-      if (screenshotPath) {
+      if (screenshotPath && !path.depth) {  // the bubble on its way, on Direct3D
+        const at = await figure(page, 'kestrix_ticks');
+        await waitFor('40 more ticks', 10, async () => (await figure(page, 'kestrix_ticks')) >= at + 40);
         const temporary = screenshotPath + '.tmp';
         writeFileSync(temporary, (await canvasShot(page)).png);
         renameSync(temporary, screenshotPath);
