@@ -8,8 +8,9 @@
 # as libopenmpt is: catching works the same in every part.
 set(KESTRIX_WEB_DIR ${CMAKE_CURRENT_LIST_DIR})
 
-# Replace the threaded timer, the box that waits for a person and the X11 window-manager probe.
-set(KESTRIX_SYSTEM_SOURCES web/timer.cpp web/browser_frame.cpp web/message_box.cpp)
+# Replace the threaded timer, the box that waits for a person, the watch on the X server and
+# the X11 window-manager probe.
+set(KESTRIX_SYSTEM_SOURCES web/timer.cpp web/browser_frame.cpp web/message_box.cpp web/lost_display.cpp)
 set(KESTRIX_DIRECTX_SYSTEM_SOURCES ../web/window_manager.cpp)
 
 # Programs that use the layer compile the same way (KestrixFlags.cmake does it for this
