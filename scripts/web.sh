@@ -175,8 +175,9 @@ case "${1:-build}" in
     echo "Built build/web/ (scripts/web.sh serve, then open http://127.0.0.1:8000/)"
     ;;
   test)
+    scripts/install-deps.sh test  # kestrix-snapshot's native build
     build_pages
-    # The display library's unit tests, as WebAssembly under node.
+    # The display library's unit tests, as WebAssembly under node (tests/web/CMakeLists.txt).
     build_programs "$prefix" build/web-unit tests/web
     ctest --test-dir build/web-unit --output-on-failure
     # The page in Chromium, against frames from the native kestrix-snapshot. The test's
