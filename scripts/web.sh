@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The game and the examples for the web (WebAssembly, emscripten from Debian).
 #   scripts/web.sh [build]   builds build/web/: the game's page (index.html) and the examples'
-#                            (hello-frame.html, sprites.html)
+#                            (hello-frame.html, sprites.html, paint.html)
 #   scripts/web.sh deps      only the dependencies: SDL2, libopenmpt and libmpg123 built for
 #                            WebAssembly from Debian's source packages, cached outside the
 #                            checkout in ${KESTRIX_WEB_CACHE:-~/.cache/kestrix-web}/<versions>
@@ -129,7 +129,7 @@ build_programs() {
   # pkg-config looks only at the libraries built for WebAssembly, never at the system's.
   PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig emcmake cmake -S "$source" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DKESTRIX_WERROR=ON -DKESTRIX_TOOLS=OFF -DKESTRIX_TESTS=OFF -DKESTRIX_BENCH=OFF -DKESTRIX_INSTALL=OFF \
-    -DSDL2_DIR="$prefix/lib/cmake/SDL2" -DCMAKE_FIND_ROOT_PATH="$prefix" \
+    -DSDL2_DIR="$prefix/lib/cmake/SDL2" -DCMAKE_FIND_ROOT_PATH="$prefix" -DPAINT_ARCHIVE="${PAINT_ARCHIVE:-}" \
     >"$dir.configure.log" 2>&1 || { tail -n 40 "$dir.configure.log" >&2; exit 1; }
   local targets=()
   [ $# -eq 0 ] || targets=(--target "$@")
@@ -145,7 +145,7 @@ assemble() {
   local run=build/web-cmake/run
   cp "$run/kestrix-example.js" "$run/kestrix-example.wasm" "$run/kestrix-example.data" "$staging/"
   cp "$run/kestrix-example.html" "$staging/index.html"
-  for example in hello-frame sprites; do
+  for example in hello-frame sprites paint; do
     local built=build/web-examples/kestrix-examples/$example
     [ -d "$built" ] || built=build/web-examples/$example
     [ -f "$built/$example.html" ] || continue
@@ -157,12 +157,26 @@ assemble() {
   mv "$staging" "$out"
 }
 
+# The native tools the pages need from a build of this machine: kestrix-pcx and kestrix-pak
+# make paint's archive (build/web-paint/paint.pak), kestrix-snapshot the test's frames.
+native_tools() {
+  cmake -S . -B build/test-release -G Ninja -DKESTRIX_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build/test-release -j "$jobs" --target kestrix-snapshot kestrix-pcx kestrix-pak
+  local tools=build/test-release/tools out=build/web-paint
+  mkdir -p "$out"
+  g++ -std=c++20 -O2 -Wall -Wextra -Werror -o "$out/make-brushes" examples/paint/brushes.cpp
+  "$out/make-brushes" | "$tools/kestrix-pcx" to-pcx /dev/stdin "$out/brushes.pcx"
+  "$tools/kestrix-pak" create "$out/paint.pak" "$out/brushes.pcx" assets/saltito.mp3
+}
+
 build_pages() {
+  scripts/install-deps.sh test  # the native tools
   scripts/install-deps.sh web
   prefix=$(build_deps)
   mkdir -p build
+  native_tools
   build_programs "$prefix" build/web-cmake . kestrix-example
-  build_programs "$prefix" build/web-examples examples hello-frame sprites
+  PAINT_ARCHIVE=$PWD/build/web-paint/paint.pak build_programs "$prefix" build/web-examples examples hello-frame sprites paint
   assemble
 }
 
@@ -175,15 +189,12 @@ case "${1:-build}" in
     echo "Built build/web/ (scripts/web.sh serve, then open http://127.0.0.1:8000/)"
     ;;
   test)
-    scripts/install-deps.sh test  # kestrix-snapshot's native build
     build_pages
     # The display library's unit tests, as WebAssembly under node (tests/web/CMakeLists.txt).
     build_programs "$prefix" build/web-unit tests/web
     ctest --test-dir build/web-unit --output-on-failure
     # The page in Chromium, against frames from the native kestrix-snapshot. The test's
     # screenshot goes to build/web-game.png (docs/web-game.png is one of them).
-    cmake -S . -B build/test-release -G Ninja -DKESTRIX_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build build/test-release -j "$jobs" --target kestrix-snapshot
     (cd tests/web && npm ci --no-audit --no-fund --silent)
     node tests/web/page_test.mjs build/web build/test-release/tools/kestrix-snapshot assets build/web-game.png
     ;;

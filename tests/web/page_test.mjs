@@ -294,6 +294,23 @@ const paths = [
   { name: 'DirectDraw 8', query: '?KESTRIX_DIRECT3D=0&KESTRIX_DISPLAY_DEPTHS=8', depth: 8, firstFrameOnly: true },
 ];
 
+// Each example's page: running, a frame that is not all black on the canvas, no console error.
+async function openExample(browser, base, name) {
+  const context = await browser.newContext({ viewport: { width: 1100, height: 700 } });
+  const page = await context.newPage();
+  const errors = [];
+  page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+  page.on('pageerror', (e) => errors.push(String(e)));
+  await check(`${name}.html shows a frame, without console errors`, async () => {
+    await page.goto(base + name + '.html');
+    await page.waitForSelector('body[data-state="running"]', { timeout: 30000 });
+    await waitFor('a pixel that is not black', 30, async () =>
+      pngjs.PNG.sync.read(await page.locator('#canvas').screenshot()).data.some((v, i) => i % 4 !== 3 && v > 16));
+    if (errors.length) throw new Error(errors.join(' | '));
+  });
+  await context.close();
+}
+
 const server = spawn(process.execPath, [join(here, '../../scripts/web-serve.mjs'), pageDir, '0'], {
   stdio: ['ignore', 'pipe', 'inherit'],
 });
@@ -315,6 +332,7 @@ try {
   });
   const only = process.env.KESTRIX_WEB_PATHS;  // e.g. "DirectDraw 32"
   for (const path of paths) if (!only || only.split(',').includes(path.name)) await playPath(browser, base, path);
+  if (!only) for (const name of ['hello-frame', 'sprites', 'paint']) await openExample(browser, base, name);
 } catch (error) {
   ++results.failed;
   console.log(`FAIL ${error.message}`);
