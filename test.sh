@@ -6,7 +6,8 @@
 # builds also play a scripted session of the real game under Xvfb; the fuzz targets, each
 # for a minute (the PCX loader, the opener, and the tools' PPM, archive and key-script
 # readers); the library installed as a package, the examples built against it three ways
-# and run under Xvfb. KESTRIX_TEST_CONFIGS picks a subset, e.g. "release asan".
+# and run under Xvfb. KESTRIX_TEST_CONFIGS picks a subset, e.g. "release asan"; "web" (not
+# in the default list) builds the game's page and plays it in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
@@ -71,6 +72,9 @@ for config in $configs; do
       ;;
     package)
       scripts/check-package.sh
+      ;;
+    web)
+      scripts/web.sh test
       ;;
     *)
       echo "unknown configuration: $config" >&2

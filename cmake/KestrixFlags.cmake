@@ -16,6 +16,11 @@ if(KESTRIX_SANITIZE)
   add_link_options(-fsanitize=${kestrix_sanitizers})
 endif()
 
+# In a browser build, libopenmpt throws and catches: every part is built to catch the same way.
+if(EMSCRIPTEN)
+  add_compile_options(-fexceptions)
+endif()
+
 # Everything is linked into executables and tests, some of them with threads.
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)

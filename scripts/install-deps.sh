@@ -3,6 +3,9 @@
 #   scripts/install-deps.sh run    what building and playing the game, and building and
 #                                  installing the library, need (no tools, tests or benchmarks)
 #   scripts/install-deps.sh test   that, plus what the tools, tests, fuzzers and benchmarks need
+#   scripts/install-deps.sh web    what the web build needs (scripts/web.sh): emscripten, the
+#                                  tools to unpack Debian's sources, and Chromium, Node.js,
+#                                  npm and GoogleTest's sources for its tests
 # Uses sudo when not run as root. Does nothing when everything is there.
 set -euo pipefail
 
@@ -18,11 +21,13 @@ test_packages=(
   openmpt123 xmp
   g++-mingw-w64-x86-64-posix wine wine64 libgl1-mesa-dri
 )
+web_packages=(emscripten dpkg-dev autotools-dev pkg-config cmake ninja-build chromium nodejs googletest)
 
 case "${1:-}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  web) wanted=("${web_packages[@]}") ;;
+  *) echo "usage: $0 run|test|web" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -31,6 +36,8 @@ for pkg in "${wanted[@]}"; do
     missing+=("$pkg")
   fi
 done
+# npm by its command: a Node.js from elsewhere (NodeSource's) brings its own and refuses Debian's.
+if [ "$1" = web ] && ! command -v npm >/dev/null; then missing+=(npm); fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"

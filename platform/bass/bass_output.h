@@ -17,4 +17,9 @@ std::uint64_t framesOutput();
 // Whether BASS_Init found an output device (false: the library runs silent).
 bool hasDevice();
 
+// The largest sample magnitude (0 to 32768) mixed for the output since the last call.
+int takePeak();
+// Frames of sound-effect plays mixed for the output so far, summed over the plays.
+std::uint64_t soundFramesMixed();
+
 }  // namespace bassoutput

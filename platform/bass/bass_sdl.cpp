@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/bass/bass_output.h"
@@ -127,6 +128,18 @@ namespace bassoutput {
 std::uint64_t framesOutput() { return engine().framesOut.load(std::memory_order_acquire); }
 
 bool hasDevice() { return engine().deviceOpen.load(); }
+
+int takePeak() {
+  Engine& e = engine();
+  std::lock_guard<std::mutex> lock(e.mixLock);
+  return std::exchange(e.mixer.peak, 0);
+}
+
+std::uint64_t soundFramesMixed() {
+  Engine& e = engine();
+  std::lock_guard<std::mutex> lock(e.mixLock);
+  return e.mixer.voiceFrames;
+}
 
 }  // namespace bassoutput
 

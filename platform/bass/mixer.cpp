@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/bass/module_music.h"
 
@@ -73,11 +74,15 @@ void Mixer::addVoices(std::int16_t* out, int frames) {
     const std::int16_t* from = voice.sound->samples.data() + 2 * voice.frame;
     for (std::size_t i = 0; i < 2 * n; ++i) sum_[i] += static_cast<float>(from[i]);
     voice.frame += n;
+    voiceFrames += n;
     if (voice.frame >= voice.sound->frames()) voice = Voice{};
   }
 
   const std::size_t samples = 2 * static_cast<std::size_t>(frames);
-  for (std::size_t i = 0; i < samples; ++i) out[i] = clip(sum_[i]);
+  for (std::size_t i = 0; i < samples; ++i) {
+    out[i] = clip(sum_[i]);
+    peak = std::max(peak, std::abs(static_cast<int>(out[i])));
+  }
 }
 
 void Mixer::playTrack(MusicTrack& track, int order, int row) {

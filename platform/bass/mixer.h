@@ -47,6 +47,10 @@ struct Mixer {
   std::vector<MusicTrack*> tracks;   // every loaded module, playing or not
   std::array<Voice, maxVoices> voices{};
   std::uint64_t plays = 0;
+  // What the output got, for measurements: the largest sample magnitude since the owner
+  // last reset it, and the frames of stream plays mixed, summed over the voices.
+  int peak = 0;
+  std::uint64_t voiceFrames = 0;
 
   // Fills `frames` stereo frames: the three steps below, for an owner on one thread.
   void mix(std::int16_t* out, int frames);

@@ -30,7 +30,9 @@ PacerClock& steadyClock() {
 void FramePacer::start(HWND window) {
   // A display that is not there (SDL's dummy and off-screen drivers) has no rate to pace at.
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver != nullptr && (SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0)) {
+  // A browser page keeps step with its frames in PeekMessage.
+  if (driver != nullptr && (SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0 ||
+                            SDL_strcmp(driver, "emscripten") == 0)) {
     start(std::int64_t{0});
     return;
   }

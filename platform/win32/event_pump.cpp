@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <algorithm>
 
 #include "platform/stats/run_stats.h"
 #include "platform/win32/activation.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/sdl_video.h"
 #include "platform/win32/termination.h"
 #include "platform/win32/window_table.h"
+#include "platform/web/page_loop.h"
 
 namespace platform {
 namespace {
@@ -161,6 +163,7 @@ bool handleEvent(const SDL_Event& event) {
 }  // namespace
 
 bool pumpEvents() {
+  web::runDueTimers();  // a browser page's timers run here: it has no threads
   bool delivered = passOnTerminationRequest();
   if (!onVideoThread()) return delivered;
   SDL_Event event;
@@ -171,7 +174,7 @@ bool pumpEvents() {
 bool waitForEvent() {
   if (!beginSdlWait()) return true;
   SDL_Event event;
-  const int got = SDL_WaitEventTimeout(&event, sdlWaitLimitMs);
+  const int got = SDL_WaitEventTimeout(&event, std::min(sdlWaitLimitMs, web::msUntilNextTimer()));
   endSdlWait();
   return got != 0 && handleEvent(event);
 }

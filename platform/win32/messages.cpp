@@ -8,6 +8,7 @@
 #include "platform/win32/message_queue.h"
 #include "platform/win32/sdl_video.h"
 #include "platform/win32/window_table.h"
+#include "platform/web/page_loop.h"
 
 namespace {
 
@@ -20,9 +21,13 @@ bool validFilter(HWND window) { return window == nullptr || window == threadMess
 
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
   if (lpMsg == nullptr || !validFilter(hWnd)) return FALSE;
+  const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
   platform::pumpEvents();
-  return platform::takeFromQueue(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE
-                                                                                                           : FALSE;
+  if (platform::takeFromQueue(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove)) return TRUE;
+  // In a browser an idle program gives the page its frame here, then looks again.
+  if (!platform::web::waitForBrowserFrame()) return FALSE;
+  platform::pumpEvents();
+  return platform::takeFromQueue(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove) ? TRUE : FALSE;
 }
 
 // 0 for WM_QUIT, -1 for a bad argument or a window that went away, else 1.
