@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "display/regular_file.h"
+#include "base/regular_file.h"
 
 bool readArchiveEntry(std::FILE* archive, ArchiveEntry& entry) {
   entry = ArchiveEntry{};
@@ -44,7 +44,7 @@ bool seekToMember(std::FILE* archive, std::uint32_t offset) {
 }  // namespace
 
 std::FILE* openArchiveMember(const char* archivePath, char* name) {
-  std::FILE* archive = openRegularFile(archivePath);
+  std::FILE* archive = base::openRegularFile(archivePath);
   if (archive == nullptr) return nullptr;
   upperCaseAscii(name);
   const std::size_t nameLength = std::strlen(name);

@@ -5,7 +5,7 @@
 #include <string>
 #include <system_error>
 
-#include "display/regular_file.h"
+#include "base/regular_file.h"
 
 namespace fs = std::filesystem;
 
@@ -34,7 +34,7 @@ std::optional<std::string> findIgnoringCase(const fs::path& folder, const std::s
 }  // namespace
 
 std::FILE* openPlainFile(const char* name) {
-  if (std::FILE* file = openRegularFile(name)) return file;
+  if (std::FILE* file = base::openRegularFile(name)) return file;
 
   const fs::path requested(name);
   fs::path resolved = requested.root_path();
@@ -51,5 +51,5 @@ std::FILE* openPlainFile(const char* name) {
     }
     resolved = std::move(next);
   }
-  return changed ? openRegularFile(resolved.string().c_str()) : nullptr;
+  return changed ? base::openRegularFile(resolved.string().c_str()) : nullptr;
 }

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-// Opens `name` with "rb", when it is a regular file (display/regular_file.h). When that
+// Opens `name` with "rb", when it is a regular file (base/regular_file.h). When that
 // fails, each part of the path that does not exist as written is looked for in its folder
 // ignoring the case of a-z (of several such names the first in byte order wins, so the
 // choice does not depend on the order of the folder). Returns null when no regular file is

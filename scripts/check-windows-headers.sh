@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 compiler=${MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
 status=0
-for source in base/*.cpp game/*.cpp display/*.cpp audio/*.cpp examples/*/main.cpp; do
+# base/output_file.cpp is plain POSIX: the Windows program writes no files.
+for source in $(ls base/*.cpp | grep -v output_file) game/*.cpp display/*.cpp audio/*.cpp examples/*/main.cpp; do
   if ! "$compiler" -std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Werror -I. -Iplatform/bass/include "$source"; then
     echo "does not compile against the Windows SDK: $source" >&2
     status=1

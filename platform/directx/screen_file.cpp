@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 
 namespace platform::directx {
 namespace {
@@ -36,7 +36,7 @@ ScreenFile* named() {
 }
 
 void fail(ScreenFile& file, const char* reason) {
-  std::fprintf(stderr, "%s=%s: %s; no more screens are written\n", variable, files::printableText(file.path).c_str(),
+  std::fprintf(stderr, "%s=%s: %s; no more screens are written\n", variable, base::printableText(file.path).c_str(),
                reason);
   file.failed = true;
 }
@@ -70,8 +70,8 @@ void writeScreenFile(const ScreenImage& image) {
   // Like the figures of a run: a mistyped name never costs the archive or the program. Not
   // flushed to disk: a picture a screen is a check's view, not a file to keep.
   try {
-    files::OutputFile written(file->path, false);
-    if (!written.replacedFile().empty() && !files::isEmptyOrStartsWith(written.replacedFile(), pictureStart)) {
+    base::OutputFile written(file->path, false);
+    if (!written.replacedFile().empty() && !base::isEmptyOrStartsWith(written.replacedFile(), pictureStart)) {
       fail(*file, "holds something else than a PPM picture; it is left as it was");
       return;
     }

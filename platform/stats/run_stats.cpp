@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 
 namespace platform::stats {
 namespace {
@@ -142,16 +142,16 @@ struct Stats {
 
 Stats* active = nullptr;
 
-// The figures are written like the tools' files (platform/files): the old file stays whole
+// The figures are written like the tools' files (base/output_file.h): the old file stays whole
 // if writing fails, and a FIFO nobody reads is refused at once. An existing file is replaced
 // only when it is empty or holds earlier figures, so that a mistyped name never costs one
 // of the game's data files. Failures are told on standard error.
 void writeFigures(const std::string& path, const std::string& figures) {
   std::signal(SIGPIPE, SIG_IGN);  // the process is ending: a reader that left costs the figures only
   try {
-    files::OutputFile out(path);
-    if (!out.replacedFile().empty() && !files::isEmptyOrStartsWith(out.replacedFile(), figuresStart)) {
-      throw std::runtime_error(files::printableText(path) + " holds something else than figures; it is left as it was");
+    base::OutputFile out(path);
+    if (!out.replacedFile().empty() && !base::isEmptyOrStartsWith(out.replacedFile(), figuresStart)) {
+      throw std::runtime_error(base::printableText(path) + " holds something else than figures; it is left as it was");
     }
     out.write(figures.data(), figures.size());
     out.commit();

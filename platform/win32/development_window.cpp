@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 #include "platform/win32/sdl_video.h"
 
 namespace platform {
@@ -30,7 +30,7 @@ int windowedFrameHeight() { return frameHeight; }
 int windowScaleFor(const char* setting, int screenWidth, int screenHeight, std::string& complaint) {
   complaint.clear();
   if (setting == nullptr || setting[0] == '\0') return 0;
-  const std::string prefix = "KESTRIX_WINDOW=" + files::printableText(setting) + ": ";
+  const std::string prefix = "KESTRIX_WINDOW=" + base::printableText(setting) + ": ";
   const char* end = setting + std::strlen(setting);
   int scale = 0;
   const auto [stop, error] = std::from_chars(setting, end, scale);

@@ -22,7 +22,7 @@
 #include "display/pcx.h"
 #include "display/resource.h"
 #include "game/assets.h"
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 #include "tests/support/archive_bytes.h"
 #include "tests/support/pcx_bytes.h"
 #include "tests/support/run_tool.h"
@@ -36,7 +36,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::files::OutputFile;
+using base::OutputFile;
 using Rows = std::vector<std::pair<std::string, std::string>>;
 
 std::string tool(const char* path) { return std::string("'") + path + "' "; }
@@ -100,7 +100,7 @@ TEST_F(Tools, ARegularFileIsReplacedAndAnythingElseWrittenThroughAndChecked) {
   fs::create_symlink("made", "dangling");
   for (const auto& [target, landing] : Rows{{"new", "new"}, {"kept", "kept"}, {"link", "pointed"}, {"dangling", "made"},
                                             {"null", ""}}) {
-    platform::files::writeFile(target, "new", 3);
+    base::writeFile(target, "new", 3);
     EXPECT_TRUE(landing.empty() || readBytes(landing) == textBytes("new")) << target;
   }
   EXPECT_EQ(fs::status("new").permissions(), fs::status("plain").permissions());
@@ -117,7 +117,7 @@ TEST_F(Tools, ARegularFileIsReplacedAndAnythingElseWrittenThroughAndChecked) {
   }
   const int reader = open("fifo", O_RDONLY | O_NONBLOCK);  // with a reader, written through
   ASSERT_GE(reader, 0);
-  platform::files::writeFile("fifo", "new", 3);
+  base::writeFile("fifo", "new", 3);
   char got[4] = {};
   EXPECT_EQ(read(reader, got, sizeof got), 3);
   close(reader);

@@ -1,6 +1,5 @@
-// The tools' input files: only regular files (and, where a tool asks, pipes such as
-// /dev/stdin), told apart before they are opened so that a FIFO or a device never holds a
-// tool up, and their size known before a byte is read.
+// The tools' input files, opened and read as base/regular_file.h opens and reads, with
+// messages that name the file.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +9,8 @@
 
 class InputFile {
  public:
-  // Opens `path` for reading: a regular file or, with `pipes`, a pipe or FIFO too (one that
-  // no process writes reads as empty). Anything else (a folder, a device, a socket) is
-  // refused unopened. Throws std::runtime_error naming the file.
+  // Opens `path` for reading: a regular file or, with `pipes`, a pipe or FIFO too. Throws
+  // std::runtime_error naming the file and why.
   explicit InputFile(const std::string& path, bool pipes = false);
   ~InputFile();
   InputFile(const InputFile&) = delete;

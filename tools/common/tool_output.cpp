@@ -9,7 +9,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ namespace {
 }  // namespace
 
 void writeFileBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-  platform::files::writeFile(path, bytes.data(), bytes.size());
+  base::writeFile(path, bytes.data(), bytes.size());
 }
 
 void writeStandardOutput(std::string_view text) {
@@ -44,7 +44,7 @@ int toolMain(const char* name, const std::function<int()>& body) {
   // A size limit (ulimit -f) fails the write, which is reported, instead of killing the
   // tool without a word; a termination request takes the temporary file with it.
   std::signal(SIGXFSZ, SIG_IGN);
-  platform::files::removeTemporaryFilesOnTermination();
+  base::removeTemporaryFilesOnTermination();
   try {
     const int code = body();
     // A closed standard output is no failure for a tool that had nothing to write there.

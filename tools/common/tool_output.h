@@ -1,4 +1,4 @@
-// What the tools write: files through platform::files::OutputFile (a failure leaves the
+// What the tools write: files through base::OutputFile (a failure leaves the
 // old file whole), standard output checked on every write and at the close, and the frame
 // of every tool's main that turns a failure into a message and exit code 1.
 #pragma once

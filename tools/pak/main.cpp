@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "display/fatal_error.h"
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 #include "tools/common/input_file.h"
 #include "tools/common/quoted.h"
 #include "tools/common/tool_output.h"
@@ -43,7 +43,7 @@ void create(const std::string& archivePath, const std::vector<std::string>& file
     sizes.push_back(InputFile(file).size());
   }
   const std::vector<unsigned char> directory = pakDirectory(names, sizes);
-  platform::files::OutputFile out(archivePath);
+  base::OutputFile out(archivePath);
   out.write(directory.data(), directory.size());
   for (std::size_t i = 0; i < files.size(); ++i) {
     const InputFile in(files[i]);
@@ -53,7 +53,7 @@ void create(const std::string& archivePath, const std::vector<std::string>& file
       if (copied + got > sizes[i]) break;
       out.write(block, got);
     }
-    const std::string shown = platform::files::printableText(files[i]);
+    const std::string shown = base::printableText(files[i]);
     if (std::ferror(in.stream()) != 0) throw std::runtime_error("cannot read " + shown);
     if (copied != sizes[i]) throw std::runtime_error(shown + " changed while it was read");
   }
@@ -66,7 +66,7 @@ auto readDirectory(const std::string& path, Read read) {
   try {
     return read();
   } catch (const std::runtime_error& failure) {
-    throw std::runtime_error(platform::files::printableText(path) + ": " + failure.what());
+    throw std::runtime_error(base::printableText(path) + ": " + failure.what());
   }
 }
 
@@ -87,9 +87,9 @@ void extract(const std::string& archivePath, const std::string& name, const std:
   const std::optional<PakListing> member =
       readDirectory(archivePath, [&] { return findPakMember(archive.stream(), archive.size(), name); });
   if (!member) {
-    throw std::runtime_error(platform::files::printableText(archivePath) + " has no member " + quotedText(name));
+    throw std::runtime_error(base::printableText(archivePath) + " has no member " + quotedText(name));
   }
-  platform::files::OutputFile out(outPath);
+  base::OutputFile out(outPath);
   copyPakMember(archive.stream(), *member, [&](const unsigned char* bytes, std::size_t count) { out.write(bytes, count); });
   out.commit();
 }

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "display/archive.h"
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 #include "tools/common/quoted.h"
 
 namespace {
@@ -149,7 +149,7 @@ std::uint64_t archiveEnd(const Directory& directory, std::uint64_t size, std::ui
 
 }  // namespace
 
-std::string shownMemberName(std::string_view name) { return platform::files::printableText(name); }
+std::string shownMemberName(std::string_view name) { return base::printableText(name); }
 
 void listPakDirectory(std::FILE* archive, std::uint64_t size, const std::function<void(const PakListing&)>& each) {
   const Directory directory = checkDirectory(archive, size);

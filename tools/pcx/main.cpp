@@ -17,7 +17,7 @@
 
 #include "display/fatal_error.h"
 #include "display/pcx.h"
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 #include "tools/common/input_file.h"
 #include "tools/common/tool_output.h"
 #include "tools/pcx/ppm.h"
@@ -54,7 +54,7 @@ std::uint64_t largestDecoding(const PcxHeader& header, std::uint64_t dataBytes) 
 // A header may ask for any size up to 65535 x 65535; room is made only for what the file
 // can hold, so a short file cannot claim gigabytes.
 void refuseImpossibleSize(const std::string& path, const PcxHeader& header, std::uint64_t fileBytes) {
-  const std::string in = platform::files::printableText(path);
+  const std::string in = base::printableText(path);
   const std::uint64_t pixels = static_cast<std::uint64_t>(header.width) * static_cast<std::uint64_t>(header.height);
   const std::string size = std::to_string(header.width) + " x " + std::to_string(header.height);
   if (pixels > pictureMaxPixels) throw std::runtime_error(in + ": a " + size + " picture is larger than 8192 x 8192");
@@ -87,7 +87,7 @@ void toPpm(const std::string& in, const std::string& out) {
   const std::size_t fileSize = file.size();
   file.push_back(0);  // a valid address even for an empty file; the stream ends before it
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(fmemopen(file.data(), fileSize, "rb"), std::fclose);
-  if (!stream) throw std::runtime_error("cannot read " + platform::files::printableText(in) + " from memory");
+  if (!stream) throw std::runtime_error("cannot read " + base::printableText(in) + " from memory");
   readPcx(stream.get(), in.c_str(), pixels.data(), static_cast<std::size_t>(bytes),
           withPalette ? palette.data() : nullptr);
 

@@ -14,7 +14,7 @@
 #include "display/fatal_error.h"
 #include "display/resource.h"
 #include "game/assets.h"
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 #include "tools/common/tool_output.h"
 #include "tools/snapshot/png_writer.h"
 #include "tools/trace/tick_driver.h"
@@ -44,8 +44,8 @@ int snapshot(const std::string& path) {
   }
   const std::vector<unsigned char> png = encodePng(composeFrame(), 320, 240);
   releaseAssets();
-  platform::files::OutputFile out(path);
-  if (!out.replacedFile().empty() && !platform::files::isEmptyOrStartsWith(out.replacedFile(), pngSignature)) {
+  base::OutputFile out(path);
+  if (!out.replacedFile().empty() && !base::isEmptyOrStartsWith(out.replacedFile(), pngSignature)) {
     throw std::runtime_error("will not replace " + path + ": it is not a PNG picture");
   }
   out.write(png.data(), png.size());

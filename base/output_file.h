@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform::files {
+namespace base {
 
 class OutputFile {
  public:
@@ -69,4 +69,4 @@ void writeFile(const std::string& path, const void* bytes, std::size_t count);
 // their own earlier output. False when it cannot be read.
 bool isEmptyOrStartsWith(const std::string& path, std::string_view prefix);
 
-}  // namespace platform::files
+}  // namespace base

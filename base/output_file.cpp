@@ -1,4 +1,4 @@
-#include "platform/files/output_file.h"
+#include "base/output_file.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,7 +12,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace platform::files {
+namespace base {
 namespace {
 
 [[noreturn]] void fail(const std::string& path, int error) {
@@ -267,4 +267,4 @@ bool isEmptyOrStartsWith(const std::string& path, std::string_view prefix) {
   return got == 0 || (got == static_cast<ssize_t>(prefix.size()) && head == prefix);
 }
 
-}  // namespace platform::files
+}  // namespace base
