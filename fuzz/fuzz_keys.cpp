@@ -22,9 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const KeyScriptError& refusal) {
     const char* message = refusal.what();
     if (std::strlen(message) > 256) std::abort();  // at most 32 bytes echoed, each in at most 4 characters
-    for (; *message != '\0'; ++message) {
-      if (*message < 0x20 || *message > 0x7E) std::abort();
-    }
+    for (; *message != '\0'; ++message) if (*message < 0x20 || *message > 0x7E) std::abort();
   }
   std::fclose(stream);
   return 0;

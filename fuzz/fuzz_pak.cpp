@@ -23,9 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const std::runtime_error&) {
     return 0;
   }
-  for (const PakListing& member : members) {
-    if (member.name.empty() || member.offset + member.size > size) std::abort();
-  }
+  for (const PakListing& member : members) if (member.name.empty() || member.offset + member.size > size) std::abort();
   if (members.empty()) return 0;
   const auto found = findPakMember(archive.get(), size, shownMemberName(members.back().name));  // or an earlier one
   if (!found) std::abort();

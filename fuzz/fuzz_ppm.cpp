@@ -19,9 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (picture.width <= 0 || picture.height <= 0 ||
       picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height))
     std::abort();
-  for (const std::uint32_t pixel : picture.pixels) {
-    if (pixel > 0xFFFFFF) std::abort();
-  }
+  for (const std::uint32_t pixel : picture.pixels) if (pixel > 0xFFFFFF) std::abort();
   if (decodePpm(encodePpm(picture)).pixels != picture.pixels) std::abort();
   return 0;
 }

@@ -18,11 +18,6 @@
 namespace {
 
 constexpr int rate = 44100;
-const std::string jumpPath = std::string(KESTRIX_ASSETS_DIR) + "/saltito.mp3";
-
-std::vector<std::uint8_t> bytesOf(const std::string& path) {
-  return readAudioFile(path.c_str(), 0, 0).value_or(std::vector<std::uint8_t>{});
-}
 
 struct Module {
   openmpt_module* module = loadModule(readAudioFile(KESTRIX_ASSETS_DIR "/cagadon.it", 0, 0).value());
@@ -56,7 +51,7 @@ std::vector<std::uint8_t> silentMp3(int seconds) {
 }
 
 TEST(JumpSound, DecodesToAQuarterSecondThatStartsAtOnceAtTheRateAskedForAndRefusesNoiseAndOverlongSounds) {
-  const auto mp3 = bytesOf(jumpPath);
+  const auto mp3 = readAudioFile(KESTRIX_ASSETS_DIR "/saltito.mp3", 0, 0).value();
   const auto pcm = decodeMp3(mp3, rate);
   ASSERT_TRUE(pcm);
   const std::size_t frames = pcm->size() / 2;
@@ -98,8 +93,7 @@ TEST(AudioFiles, FromMemoryTheRangeAskedForOrNothing) {
 }
 
 TEST(Mixer, MixesTheModuleAndOverlappingPlaysClippedHoldsStillWhileStoppedAndAllocatesNothing) {
-  Module played;
-  Module reference;
+  Module played, reference;
   MusicTrack track{played.module, true};
   Mixer mixer;
   mixer.tracks.push_back(&track);

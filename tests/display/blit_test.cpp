@@ -1,5 +1,4 @@
-// The blitter, also from inside a sprite sheet: sampling and clipping, refused sizes, the
-// modes' arithmetic, and the fast paths against the plain loops.
+// The blitter, also from a sprite sheet: sampling, clipping, refused sizes, the modes, fast paths against plain loops.
 #include "display/blit.h"
 
 #include <gtest/gtest.h>

@@ -129,8 +129,7 @@ TEST(BoxesAndSignals, TheAnswerASignalOrTheLossOfTheDisplayEndsTheGameAndAllOfIt
   }
 }
 
-// One line on standard error says why, and the game ends with code 1 at once (not on SDL's
-// off-screen driver, which no one could end).
+// One line on standard error says why, and the game ends with code 1 at once (not on SDL's off-screen driver).
 TEST(BoxesAndSignals, ADisplayThatCannotBeUsedEndsTheStartWithOneLineNamingIt) {
   int free = 90;  // an X display number no server has
   while (access(("/tmp/.X11-unix/X" + std::to_string(free)).c_str(), F_OK) == 0) ++free;

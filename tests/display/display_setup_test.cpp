@@ -136,11 +136,7 @@ TEST_F(Display, AFailedDirect3DStepReleasesWhatWasMadeBeforeIt) {
 
 // At 16 bits the mode's green mask, else the primary's, tells 5-6-5 from 5-5-5; else 5-6-5 stands.
 TEST_F(Display, TheSixteenBitLayoutComesFromTheModeOrElseThePrimarySurface) {
-  struct Case {
-    HRESULT mode, surface;
-    DWORD greenMask;
-    int before, after;
-  };
+  struct Case { HRESULT mode, surface; DWORD greenMask; int before, after; };
   for (const Case& c : {Case{DD_OK, DD_OK, 0x3E0, 1, 0}, Case{DD_OK, DD_OK, 0x7E0, 0, 0},
                         Case{DDERR_GENERIC, DD_OK, 0x7E0, 1, 1}, Case{DDERR_GENERIC, DD_OK, 0x3E0, 1, 0},
                         Case{DDERR_GENERIC, DDERR_GENERIC, 0x3E0, 1, 1}}) {
@@ -240,11 +236,9 @@ TEST_F(Display, AFailedDirect3DStepDropsTheFrame) {
 TEST_F(Display, DirectDrawLockCopyAndFlipAnswers) {
   madeFor(backendDirectDraw);
   struct Case {
-    std::vector<HRESULT> copies, flips;
-    HRESULT primaryRestore;
+    std::vector<HRESULT> copies, flips; HRESULT primaryRestore;
     int restores;  // of the primary, back and off-screen surfaces, in that order
-    HRESULT lock = DD_OK, unlock = DD_OK;
-    int waitForRefresh = 1;
+    HRESULT lock = DD_OK, unlock = DD_OK; int waitForRefresh = 1;
   };
   const HRESULT busy = DDERR_WASSTILLDRAWING, lost = DDERR_SURFACELOST;
   const Case cases[] = {{{busy, busy, busy, DD_OK}, {DD_OK}, DD_OK, 0},

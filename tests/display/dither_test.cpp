@@ -1,5 +1,4 @@
-// Error diffusion into the 3-3-2 palette: both loops against a reference over all 2^24
-// colours and random frames; worked examples, the pitch, the size limits.
+// Error diffusion into the 3-3-2 palette: both loops against the reference, worked examples, pitch, size limits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -69,8 +68,7 @@ TEST(Dither332, BothLoopsMatchTheReferenceAndCarryNothingFromOneCallToTheNext) {
   const auto expected = referenceDither(frame, 2048, 8192);
   for (auto [name, d] : everyLoop) EXPECT_TRUE(dither(d, frame, 2048, 8192) == expected) << name;
 
-  // Random frames of odd and even heights. Each call follows a wider one, which leaves
-  // errors beyond its width.
+  // Random frames of odd and even heights, each after a wider one that leaves errors beyond its width.
   const auto before = noise(80 * 14);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int n = 0; n < 300; ++n) {

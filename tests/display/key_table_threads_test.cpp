@@ -1,5 +1,4 @@
-// The timer's thread reads the KeyTable while this thread's pump writes it. Run under
-// ThreadSanitizer too.
+// The timer's thread reads the KeyTable while this thread's pump writes it (under ThreadSanitizer too).
 #include <gtest/gtest.h>
 
 #include <windows.h>

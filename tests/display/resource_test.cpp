@@ -1,5 +1,4 @@
-// openResource: the archive's directory rules, what happens to the caller's name, and the
-// plain-file fallback on a file system whose names are case-sensitive.
+// openResource: the archive's directory rules, the caller's name after it, the plain files whatever their case.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -38,10 +37,7 @@ Bytes archive(std::initializer_list<std::pair<std::string, std::uint32_t>> entri
 using OpenResource = TempFolderTest;
 
 TEST_F(OpenResource, FindsMembersByTheDirectorysRulesAndUpperCasesTheCallersName) {
-  struct Case {
-    std::optional<Bytes> archive;  // none: the archive named is missing
-    std::string request, contents, nameAfter;
-  };
+  struct Case { std::optional<Bytes> archive; std::string request, contents, nameAfter; };  // archive none: missing
   // Entries past the end entry count for nothing.
   const Bytes twoMembers = archive({{"A.PCX", 96}, {"", 97}, {"B.PCX", 96}, {"C.PCX", 97}}, "ab-");
   const Bytes onlyBubble = archive({{"POMPA.PCX", 48}, {"", 48}}, "bubble");

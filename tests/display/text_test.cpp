@@ -39,12 +39,7 @@ std::vector<std::uint32_t> expected(std::u32string_view glyphs, std::int64_t x, 
 }
 
 TEST(Text, CharactersLandInTheirCellsClippedAtTheFrame) {
-  const struct {
-    const char* text;
-    int x, y;
-    std::u32string_view glyphs;
-    TextSize size;
-  } cases[] = {
+  const struct { const char* text; int x, y; std::u32string_view glyphs; TextSize size; } cases[] = {
       {"Az", 3, 2, U"Az", {16, 8}}, {"A\nbc\n", 1, 1, U"A\nbc\n", {16, 24}},  // a newline returns to x
       {"AB", -5, -3, U"AB", {16, 8}}, {"XY\nZ", 20, 15, U"XY\nZ", {16, 16}},   // clipped on all sides
       {"WWWWWW", -41, 0, U"WWWWWW", {48, 8}}, {"W\nW", INT_MIN, INT_MAX, U"", {8, 16}}, {"", 0, 0, U"", {0, 8}},

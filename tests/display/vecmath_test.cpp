@@ -17,8 +17,7 @@ float element(const Matrix4& m, int r, int c) { return std::bit_cast<std::array<
 TEST(Vec3Normalize, BoundsToTheBitAndOutputOverTheInput) {
   const Vector3 unit{-7, -7, -7};  // stands for "scaled to unit length"
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  // Squared lengths (summed in double) at and just past 1 ± 1e-5, at 1e-10 and just under the
-  // zero threshold, and between.
+  // Squared lengths (summed in double) at and just past 1 ± 1e-5, at 1e-10, just under the zero threshold, between.
   const std::pair<Vector3, Vector3> cases[] = {
       {{0, 0, 0}, {0, 0, 0}},    {{1e-6f, 0, 0}, {0, 0, 0}},          {{1e-4f, 0, 0}, {1, 0, 0}},
       {{0, 0, 2.25f}, {0, 0, 1}}, {{nan, 1, 0}, {0, 0, 0}},             {{0.999995f, 0, 0}, {1, 0, 0}},

@@ -99,9 +99,8 @@ bool recordingHook(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* re
   return message == WM_KEYDOWN && wParam == VK_ESCAPE;  // Escape is the program's
 }
 
-// A hook sees every message first and keeps what it handles; typed text (Latin-1 only, under
-// Alt WM_SYSCHAR) and size changes (a full-screen picture's) reach it; TranslateMessage adds
-// only control characters.
+// A hook sees every message first and keeps what it handles; typed text (Latin-1 only, under Alt WM_SYSCHAR)
+// and size changes (a full-screen picture's) reach it; TranslateMessage adds only control characters.
 TEST_F(WindowProcedure, AProgramsHookSeesEveryMessageFirstAndKeepsWhatItHandles) {
   ShowWindow(window, SW_SHOW);
   messageHook = recordingHook;
@@ -140,10 +139,7 @@ TEST_F(WindowProcedure, MouseMessagesCarryWindowsLayoutsAndReachTheFramePixelUnd
   struct Case {
     int event;  // 0 a move; SDL's button (1 left, 2 middle, 3 right), negative when released; 10 + notches
     int x, y;   // in the window
-    Shown shown;
-    UINT message;
-    WPARAM wParam;  // its MK_SHIFT and MK_CONTROL are held for the event
-    LPARAM lParam;
+    Shown shown; UINT message; WPARAM wParam; LPARAM lParam;  // wParam's MK_SHIFT and MK_CONTROL are held
     MouseState state;
   };
   const Case cases[] = {
@@ -214,10 +210,7 @@ TEST_F(WindowProcedure, EscapeEndsTheLoopWithZeroAfterTheMusicStops) {
 TEST_F(WindowProcedure, OnlyMinimisingMakesTheGameInactive) {
   ShowWindow(window, SW_SHOW);
   EXPECT_EQ(displaySettings.active, 1);
-  struct Step {
-    WindowEvent event;
-    int active;
-  };
+  struct Step { WindowEvent event; int active; };
   for (const Step& s : {Step{WindowEvent::focusLost, 1}, Step{WindowEvent::minimized, 0},
                         Step{WindowEvent::minimized, 0}, Step{WindowEvent::restored, 1},
                         Step{WindowEvent::focusGained, 1}}) {

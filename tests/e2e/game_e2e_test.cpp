@@ -1,6 +1,5 @@
-// The real game under Xvfb, driven with xdotool and read back from screenshots: the start
-// and a walk on every display path, and the start in a development window (KESTRIX_WINDOW);
-// on DirectDraw at 32 bits a jump, a minimised spell and a bubble.
+// The real game under Xvfb, driven with xdotool and read from screenshots: the start and a walk on every display
+// path, also in a development window; on DirectDraw at 32 bits a jump, a minimised spell and a bubble.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,17 +21,13 @@
 namespace e2e {
 namespace {
 
-using expected::Frame;
-using expected::height;
-using expected::width;
+using expected::Frame, expected::height, expected::width;
 
 constexpr double tickSeconds = 0.014;
 
 struct DisplayPath {
-  const char* name;
-  int depth;  // 0 for Direct3D
-  bool rgb555 = false;
-  int window = 0;  // KESTRIX_WINDOW's scale; 0 for full screen
+  const char* name; int depth;  // 0 for Direct3D
+  bool rgb555 = false; int window = 0;  // KESTRIX_WINDOW's scale; 0 for full screen
 
   std::vector<std::string> settings() const {  // for the game's environment
     std::vector<std::string> set{"-KESTRIX_WINDOW"};
@@ -157,8 +152,7 @@ Frame waitForStill(GameSession& game, const DisplayPath& path) {
   });
 }
 
-// The first frame (the level, and the player standing at (10, 231) facing right) shown where
-// the path puts it, and nothing but black around it.
+// The first frame (the player at (10, 231) facing right) where the path puts it, black around it.
 void expectStartShown(GameSession& game, const DisplayPath& path) {
   const Frame start = expectedFor(Player{}, path);
   const auto isStart = [&](const Frame& shown) { return mismatches(shown, start, path) <= allowedMismatches(path); };
@@ -271,7 +265,6 @@ TEST_P(EveryDisplayPath, ShowsTheStartInAWindowForDevelopment) {
 
 // A program reading the mouse (the probe): pressed where the path shows a frame pixel, the
 // pointer is reported at that pixel; the wheel's notches add up.
-// Full screen on both back-ends, and in development windows.
 class MouseOnEveryPath : public ::testing::TestWithParam<DisplayPath> {};
 
 TEST_P(MouseOnEveryPath, APressIsReportedAtTheFramePixelUnderThePointer) {

@@ -1,6 +1,5 @@
-// For the end-to-end tests: a program of another frame size (400×300) that shows the mouse
-// state as text on its frame and writes each change of it to standard error as
-// "x y buttons wheel" (the wheel: all its notches so far).
+// For the end-to-end tests: a program of another frame size (400×300) that shows the mouse state as text
+// and writes each change to standard error as "x y buttons wheel" (the wheel: all its notches so far).
 #include <windows.h>
 
 #include <algorithm>

@@ -50,9 +50,7 @@ std::vector<std::uint32_t> expectedFrame(Picture playerSprite) {
   for (int i = 0; i < levelRows * levelColumns; ++i) {
     if (isBlock(levelCell(i % levelColumns, i / levelColumns))) draw(tile, i % levelColumns * 8, i / levelColumns * 8);
   }
-  for (const Bubble& b : bubblePool->slots) {
-    if (b.x != freeSlotMarker) draw(bubble, b.x, b.y - 16);
-  }
+  for (const Bubble& b : bubblePool->slots) if (b.x != freeSlotMarker) draw(bubble, b.x, b.y - 16);
   draw(playerSprite, player->x, player->y - 16);
   return frame;
 }
@@ -79,10 +77,7 @@ TEST_F(Composition, FramesShowTheBackdropTheBubblesAndThePlayersSprite) {
   bubblePool->slots[3] = Bubble{-10, 100, 0, 0};
   bubblePool->slots[5] = Bubble{100, 200, 0, 0};
   bubblePool->slots[9] = Bubble{104, 202, 0, 0};
-  struct Case {
-    int facing, fireTimer, x;
-    Picture expected;
-  };
+  struct Case { int facing, fireTimer, x; Picture expected; };
   for (auto [facing, fireTimer, x, expected] :
        {Case{1, 0, 10, rightWalk2}, {1, 0, 11, rightWalk1}, {1, 10, 10, rightFiring}, {1, 1, 11, rightFiring},
         {-1, 0, 9, leftWalk1}, {-1, 0, 12, leftWalk2}, {-1, 1, 9, leftFiring}, {0, 0, 9, leftWalk1}}) {
@@ -99,11 +94,7 @@ using CompositionDeathTest = Composition;
 
 TEST_F(CompositionDeathTest, AMissingPictureOrOneOfAnotherSizeEndsTheProgram) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  struct Case {
-    const char* name;
-    int width, height, planes;
-    const char* expected;
-  };
+  struct Case { const char* name; int width, height, planes; const char* expected; };
   for (auto [name, width, height, planes, expected] :
        {Case{"fondo.pcx", 10, 10, 3, "320 x 240"}, {"fondo.pcx", 320, 240, 1, "320 x 240"},
         {"bloque.pcx", 16, 16, 3, "8 x 8"}, {"pompa.pcx", 16, 32, 3, "16 x 16"}, {"malo1.pcx", 17, 17, 3, "16 x 16"}}) {

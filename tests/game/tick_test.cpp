@@ -29,16 +29,10 @@ TEST(LevelMap, HoldsTheBlocksOfTheBoxWithANulAfterEveryRowAndOpenSkyOutside) {
 }
 
 // From a start ({}: the game's), key phases, then the driver's line and the jump sounds heard.
-struct Script {
-  Player start;
-  std::vector<std::pair<TickKeys, int>> phases;
-  const char* line;
-  int sounds;
-};
+struct Script { Player start; std::vector<std::pair<TickKeys, int>> phases; const char* line; int sounds; };
 
 TEST(Tick, KeyScripts) {
   const Script scripts[] = {
-      {{}, {{none, 200}}, "200 10 231 1 0 0 0", 0},
       // Falling a pixel a tick onto the platform of row 23 (pixels 56–135) with either foot...
       {{100, 150}, {{none, 10}}, "10 100 160 1 0 0 0", 0},
       {{100, 150}, {{none, 100}}, "100 100 183 1 0 0 0", 0},

@@ -1,5 +1,4 @@
-// The tick on its own thread while this one writes keys and copies the state. Run under
-// ThreadSanitizer too.
+// The tick on its own thread while this one writes keys and copies the state (under ThreadSanitizer too).
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -1,5 +1,4 @@
-// The Direct3D 8 layer on its own: what the fixed-function states do to the picture, on SDL's
-// dummy driver, drawn in software and through SDL's renderer.
+// The Direct3D 8 layer on its own: what the states do to the picture, in software and through SDL's renderer.
 #include <d3d8.h>
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -1,5 +1,4 @@
-// The frame pacer on a clock of the test's own: pictures at its ticks, the lead it gives the
-// program back, the ticks a late picture misses, and a pause that is neither.
+// The frame pacer on a clock of the test's own: pictures at its ticks, the lead given back, the ticks missed.
 #include "platform/directx/frame_pacer.h"
 
 #include <gtest/gtest.h>
@@ -18,16 +17,14 @@ struct FakeClock final : platform::directx::PacerClock {
 };
 
 TEST(FramePacer, ShowsAtRefreshesAndGivesTheLeadBack) {
-  const struct {
-    int hz;
-    std::vector<std::int64_t> workNs;  // the program's time before each picture
-    std::int64_t leadNs, missed;       // lead 0: the whole period
-  } rows[] = {{60, {1 * ms, 1 * ms}, 4 * ms, 0},  // light work: the least lead
-              {60, {1 * ms, 3 * ms, 1 * ms}, 5 * ms, 0},  // the slowest recent picture and the margin
-              {60, {15 * ms, 15 * ms}, 0, 1},  // never more than a refresh; the slow picture missed one
-              {60, {1 * ms, 40 * ms}, 0, 3},   // the refreshes a late picture slept through
-              {60, {1 * ms, 2'000 * ms, 1 * ms}, 4 * ms, 0},  // a pause (minimised): neither a miss nor work
-              {360, {ms / 2, ms / 2}, 0, 0}};  // above 250 Hz the least lead is the whole refresh
+  // workNs: the program's time before each picture; leadNs 0: the whole period.
+  const struct { int hz; std::vector<std::int64_t> workNs; std::int64_t leadNs, missed; } rows[] = {
+      {60, {1 * ms, 1 * ms}, 4 * ms, 0},  // light work: the least lead
+      {60, {1 * ms, 3 * ms, 1 * ms}, 5 * ms, 0},  // the slowest recent picture and the margin
+      {60, {15 * ms, 15 * ms}, 0, 1},  // never more than a refresh; the slow picture missed one
+      {60, {1 * ms, 40 * ms}, 0, 3},   // the refreshes a late picture slept through
+      {60, {1 * ms, 2'000 * ms, 1 * ms}, 4 * ms, 0},  // a pause (minimised): neither a miss nor work
+      {360, {ms / 2, ms / 2}, 0, 0}};  // above 250 Hz the least lead is the whole refresh
   for (const auto& [hz, workNs, leadNs, missed] : rows) {
     FakeClock clock;
     platform::directx::FramePacer pacer(clock);

@@ -1,5 +1,4 @@
-// The window layer on bare Xvfb servers: a display refusing connections at first (as one
-// resetting itself does) is asked again; a full-screen take-over covers the screen.
+// The window layer on bare Xvfb servers: a display that refuses at first is asked again; a take-over fills the screen.
 #include <d3d8.h>
 #include <ddraw.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// The multimedia timer: callbacks on their own thread until killed, the schedule after a
-// stall, the end of the process. Run under ThreadSanitizer too.
+// The multimedia timer: callbacks on their own thread until killed, the schedule after a stall, the process's end.
 #include <gtest/gtest.h>
 
 #include <windows.h>

@@ -1,5 +1,4 @@
-// The window layer on SDL's dummy driver: the message queue, WaitMessage, and what the window
-// system's events become.
+// The window layer on SDL's dummy driver: the message queue, WaitMessage, what the window system's events become.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,7 +18,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using synthetic::WindowEvent;
 
 std::vector<MSG> received;  // what the windows' procedure got, in order
@@ -87,11 +85,7 @@ TEST_F(WindowLayer, PostedMessagesComeInOrderAndTheQuitRequestLastWithItsCode) {
 // when the window system refuses the wake-up.
 TEST_F(WindowLayer, WaitMessageSleepsUntilAMessageArrives) {
   const HWND target = window;
-  struct Case {
-    std::function<void()> wake;
-    UINT posted;  // 0: none, but one was sent
-    bool refused;
-  };
+  struct Case { std::function<void()> wake; UINT posted; bool refused; };  // posted 0: none, but one was sent
   const Case cases[] = {{[target] { PostMessageA(target, WM_USER + 5, 0, 0); }, WM_USER + 5, false},
                         {[target] { synthetic::pushKey(target, "Left", true); }, WM_KEYDOWN, false},
                         {[target] { synthetic::pushWindowEvent(target, WindowEvent::minimized); }, 0, false},

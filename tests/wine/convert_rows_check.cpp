@@ -11,9 +11,7 @@ int main() {
     std::fprintf(stderr, "convert-rows-check: %s differs from the reference\n", fault.c_str());
     return 1;
   }
-  for (const convertcheck::RowLoop& loop : convertcheck::rowLoops()) {
-    if (loop.runs) std::printf("%s, ", loop.name);
-  }
+  for (const convertcheck::RowLoop& loop : convertcheck::rowLoops()) if (loop.runs) std::printf("%s, ", loop.name);
   const bool written = std::printf("agree with the reference over all 2^24 colours\n") > 0;
   return written && std::fflush(stdout) == 0 ? 0 : 1;
 }
