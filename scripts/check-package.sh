@@ -3,7 +3,8 @@
 # tools, tests or benchmarks; the three examples built against it three ways (find_package,
 # pkg-config with a plain compiler line, and Kestrix built inside the examples' own project
 # with add_subdirectory); every program run under Xvfb on Direct3D 8 and on DirectDraw at 8
-# bits (scripts/check-example-screens.sh). Everything stays in build/test-package/.
+# bits (scripts/check-example-screens.sh); the mouse probe built against it and clicked on
+# every display path. Everything stays in build/test-package/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -78,3 +79,16 @@ SECONDS=0
 
 xvfb-run -a -s "-screen 0 1024x768x24" scripts/check-example-screens.sh "$out/screens" "${programs[@]}"
 echo "screens checked: ${SECONDS} s"
+# The mouse probe (a 400×300 frame, text, the mouse), built against the package and clicked
+# on every display path by the end-to-end test of the release configuration's build.
+e2e=$root/build/test-release/tests/game_e2e_tests
+if [ -x "$e2e" ]; then
+  SECONDS=0
+  eval "g++ -std=c++20 -O2 -Wall -Wextra -Werror -o \"$out/pkg-config/mouse-probe\" tests/e2e/mouse_probe.cpp \
+    $(pkg-config --cflags --libs kestrix)"
+  KESTRIX_MOUSE_PROBE="$out/pkg-config/mouse-probe" xvfb-run -a -s "-screen 0 1024x768x24" "$e2e" \
+    --gtest_filter='*MouseOnEveryPath*' --gtest_brief=1
+  echo "mouse probe clicked on every path: ${SECONDS} s"
+else
+  echo "the mouse probe is clicked only after the release configuration's build ($e2e)"
+fi
