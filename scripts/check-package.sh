@@ -48,7 +48,7 @@ eval "g++ -std=c++20 -g -fsanitize=address -fno-omit-frame-pointer -Wall -Wextra
   -o \"$out/asan/hello-frame/hello-frame\" examples/hello-frame/main.cpp $(pkg-config --cflags --libs kestrix)"
 programs+=("$out/asan/hello-frame/hello-frame")
 eval "suppressions=$(pkg-config --variable=lsan_suppressions kestrix)"
-LSAN_OPTIONS="suppressions='$suppressions'"  # quoted: the path has a space
+LSAN_OPTIONS="suppressions='$suppressions':fast_unwind_on_malloc=0"  # quoted: the path has a space
 export LSAN_OPTIONS
 eval "bindir=$(pkg-config --variable=bindir kestrix)"
 "$bindir/kestrix-pak" create "$out/pkg-config/sprites/sprites.pak" "${pictures[@]}"
