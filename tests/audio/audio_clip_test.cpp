@@ -46,12 +46,8 @@ TEST(Clip, OpensAndPlaysWithTheGamesArgumentsAndStampsThePlay) {
 using ClipFiles = TempFolderTest;
 
 TEST_F(ClipFiles, FromTheArchiveThePlainFileOrMemoryThroughTheMemoryForm) {
-  Bytes archive;
-  appendEntry(archive, "BOING.MP3", 72);
-  appendEntry(archive, "TUNE.IT", 76);
-  appendEntry(archive, "", 0);
-  appendText(archive, "boinTUNE");  // a member reads on to the archive's end
-  writeBytes("data.pak", archive);
+  // A member reads on to the archive's end.
+  writeBytes("data.pak", archiveBytes({{"BOING.MP3", 72}, {"TUNE.IT", 76}, {"", 0}}, "boinTUNE"));
   archivePath = "data.pak";
   const std::pair<std::function<void(AudioClip&)>, std::string> cases[] = {
       {[](AudioClip& c) { c.loadStreamResource("boing.mp3", nullptr); }, "BASS_StreamCreateFile 1 0 8 0 boinTUNE; "},

@@ -82,7 +82,6 @@ TEST_F(BassOutput, AJumpFromAnotherThreadIsHeardWithinTwoBuffersAndTheMusicUntil
 }
 
 TEST_F(BassOutput, WithOrWithoutOutputOnlyWhatCanPlayIsLoadedAndPlayed) {
-  const std::string dir = ::testing::TempDir();
   // From memory: behind 7 other bytes and an ID3v2 tag, as many MP3 files start.
   std::vector<std::uint8_t> block{'o', 't', 'h', 'e', 'r', ' ', '.', 'I', 'D', '3', 3, 0, 0, 0, 0, 0, 4, 'T', 'A', 'G', 0};
   const auto mp3 = readAudioFile(jump.c_str(), 0, 0).value();
@@ -96,8 +95,7 @@ TEST_F(BassOutput, WithOrWithoutOutputOnlyWhatCanPlayIsLoadedAndPlayed) {
     const bool output = std::string(driver) == "dummy" && device != 0;
     EXPECT_EQ(BASS_Init(device, rate, 0, nullptr), output ? TRUE : FALSE);
     EXPECT_EQ(bassoutput::hasDevice(), output);
-    for (const std::string& bad : {music + ".missing", jump, dir}) EXPECT_EQ(loadMusic(bad), 0u) << bad;
-    for (const std::string& bad : {jump + ".missing", music, dir}) EXPECT_EQ(loadJump(bad), 0u) << bad;
+    EXPECT_EQ(loadMusic(music + ".missing") | loadMusic(jump) | loadJump(jump + ".missing") | loadJump(music), 0u);
     EXPECT_NE(BASS_StreamCreateFile(TRUE, block.data(), 7, length, 0), 0u);
     EXPECT_EQ(BASS_StreamCreateFile(TRUE, block.data(), 0, length, 0), 0u);  // starts with the wrong bytes
     EXPECT_NE(BASS_MusicLoad(TRUE, song->data(), 0, static_cast<DWORD>(song->size()), 0), 0u);

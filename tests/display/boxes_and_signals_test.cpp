@@ -77,7 +77,6 @@ TEST(BoxesAndSignals, TheAnswerASignalOrTheLossOfTheDisplayEndsTheGameAndAllOfIt
       {"SIGTERM while playing", Moment::playing, SIGTERM, true, 0},
       {"display lost, Direct3D", Moment::playing, killServer, true, 1},
       {"display lost, DirectDraw 32", Moment::playing, killServer, true, 1, {directDraw}},
-      {"display lost, DirectDraw 16", Moment::playing, killServer, true, 1, {directDraw, depth + "16"}},
       {"display lost, DirectDraw 8", Moment::playing, killServer, true, 1, {directDraw, depth + "8"}},
       {"display lost, in a window", Moment::playing, killServer, true, 1, {"KESTRIX_WINDOW=2"}},
   };

@@ -241,15 +241,10 @@ TEST_F(Display, DirectDrawLockCopyAndFlipAnswers) {
     HRESULT lock = DD_OK, unlock = DD_OK; int waitForRefresh = 1;
   };
   const HRESULT busy = DDERR_WASSTILLDRAWING, lost = DDERR_SURFACELOST;
-  const Case cases[] = {{{busy, busy, busy, DD_OK}, {DD_OK}, DD_OK, 0},
-                        {{DD_OK}, {busy, DD_OK}, DD_OK, 0},
-                        {{DD_OK}, {lost}, DD_OK, 3},
-                        {{lost}, {}, DD_OK, 3},
-                        {{lost}, {}, DDERR_WRONGMODE, 1},
-                        {{DDERR_INVALIDRECT}, {}, DD_OK, 0},
-                        {{}, {}, DD_OK, 0, DDERR_SURFACEBUSY},
-                        {{}, {}, DD_OK, 3, lost},
-                        {{}, {}, DD_OK, 0, DD_OK, DDERR_NOTLOCKED},
+  const Case cases[] = {{{busy, busy, busy, DD_OK}, {DD_OK}, DD_OK, 0}, {{DD_OK}, {busy, DD_OK}, DD_OK, 0},
+                        {{DD_OK}, {lost}, DD_OK, 3}, {{lost}, {}, DD_OK, 3}, {{lost}, {}, DDERR_WRONGMODE, 1},
+                        {{DDERR_INVALIDRECT}, {}, DD_OK, 0}, {{}, {}, DD_OK, 0, DDERR_SURFACEBUSY},
+                        {{}, {}, DD_OK, 3, lost}, {{}, {}, DD_OK, 0, DD_OK, DDERR_NOTLOCKED},
                         {{DD_OK}, {busy, DD_OK}, DD_OK, 0, DD_OK, DD_OK, 0}};
   for (const Case& c : cases) {
     if (c.lock != DD_OK) EXPECT_CALL(offscreen, Lock).WillOnce(Return(c.lock));

@@ -78,13 +78,9 @@ TEST(Pcx, OnePlanePicturesAndThePaletteAfterTheFirstMarkerPastTheImage) {
 using PcxFile = TempFolderTest;
 
 TEST_F(PcxFile, AMemberOfTheArchiveAndAPaletteSearchThatRunsIntoTheNextMember) {
-  Bytes archive;
   const Bytes picture = pcxFile({.width = 2, .height = 2, .planes = 1}, {0xC4, 9});  // no palette
-  appendEntry(archive, "A.PCX", 72);
-  appendEntry(archive, "B.BIN", static_cast<std::uint32_t>(72 + picture.size()));
-  appendEntry(archive, "", 0);
-  archive.insert(archive.end(), picture.begin(), picture.end());
-  appendText(archive, "xx\x0C");
+  Bytes archive = archiveBytes({{"A.PCX", 72}, {"B.BIN", static_cast<std::uint32_t>(72 + picture.size())}, {"", 0}},
+                               std::string(picture.begin(), picture.end()) + "xx\x0C");
   for (int i = 0; i < 768; ++i) archive.push_back(static_cast<unsigned char>(255 - i % 256));
   writeBytes("data.pak", archive);
   archivePath = "data.pak";

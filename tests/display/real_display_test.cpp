@@ -91,7 +91,6 @@ INSTANTIATE_TEST_SUITE_P(Paths, DisplayPath,
                                            Case{"Rgb24", "24,16,8", false, 24},  // 32 refused: the next
                                            Case{"Rgb32", "32,24,16,8", false, 32}, Case{"Rgb555", "16,8", true, 16},
                                            Case{"Palette332", "8", false, 8},
-                                           Case{"Rgb32_400x300", "32", false, 32, 400, 300},
                                            Case{"Palette332_400x300", "8", false, 8, 400, 300},
                                            Case{"Direct3DWindow_400x300", "32", false, 0, 400, 300, 2},
                                            Case{"Rgb32Window_400x300", "32", false, 32, 400, 300, 2}),

@@ -24,12 +24,9 @@ TEST(Vec3Normalize, BoundsToTheBitAndOutputOverTheInput) {
       {{1.000004f, 0, 0}, {1.000004f, 0, 0}},
       {{0x1.ffff4p-1f, 0x1.172p-8f, 0x1.dc8p-10f}, {0x1.ffff4p-1f, 0x1.172p-8f, 0x1.dc8p-10f}},
       {{0x1.fffe4p-1f, 0x1p-8f, 0x1.3bp-10f}, {0x1.fffe4p-1f, 0x1p-8f, 0x1.3bp-10f}},
-      {{0x1.fffc8p-1f, 0x1.02ep-7f, 0x1.05p-10f}, unit},
-      {{0x1.ffffp-1f, 0x1.188p-9f, 0x1.bp-11f}, unit},
-      {{0x1.4f1p-17f, 0x1.ecp-22f, 0x1.2ap-22f}, unit},
-      {{0x1.4f4p-17f, 0x1.9cp-22f, 0x1.68p-23f}, {0, 0, 0}},
-      {{0.00001f, 0, 0}, {1, 0, 0}},
-      {{-2, 5, 7}, unit},
+      {{0x1.fffc8p-1f, 0x1.02ep-7f, 0x1.05p-10f}, unit}, {{0x1.ffffp-1f, 0x1.188p-9f, 0x1.bp-11f}, unit},
+      {{0x1.4f1p-17f, 0x1.ecp-22f, 0x1.2ap-22f}, unit}, {{0x1.4f4p-17f, 0x1.9cp-22f, 0x1.68p-23f}, {0, 0, 0}},
+      {{0.00001f, 0, 0}, {1, 0, 0}}, {{-2, 5, 7}, unit},
   };
   for (const auto& [in, want] : cases) {
     Vector3 out{-7, -7, -7}, same = in;

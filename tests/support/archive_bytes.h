@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Appends one 24-byte entry; a 16-byte name is copied without its NUL. The unused field
@@ -16,6 +18,11 @@ inline void appendEntry(std::vector<unsigned char>& archive, const std::string& 
   archive.insert(archive.end(), entry, entry + 24);
 }
 
-inline void appendText(std::vector<unsigned char>& archive, const std::string& text) {
-  archive.insert(archive.end(), text.begin(), text.end());
+// A directory of these entries, then `data`.
+inline std::vector<unsigned char> archiveBytes(std::initializer_list<std::pair<std::string, std::uint32_t>> entries,
+                                               const std::string& data = "") {
+  std::vector<unsigned char> archive;
+  for (const auto& [name, offset] : entries) appendEntry(archive, name, offset);
+  archive.insert(archive.end(), data.begin(), data.end());
+  return archive;
 }
